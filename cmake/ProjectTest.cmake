@@ -1,0 +1,23 @@
+# tonvexa_add_test(<name> LABEL <folder> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <s>])
+# Builds one GoogleTest executable and registers it with CTest; it runs under Wine through the emulator.
+function(tonvexa_add_test name)
+  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE tonvexa_core GTest::gtest GTest::gtest_main ${T_LIBS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "TONVEXA_SOURCE_DIR=${PROJECT_SOURCE_DIR};TONVEXA_BUILD_DIR=${CMAKE_BINARY_DIR}")
+endfunction()
+
+# One test executable per tests/<folder>/<name>_test.cpp, named <folder>_<name>_test.
+function(tonvexa_add_folder_tests folder)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  foreach(src ${sources})
+    get_filename_component(base ${src} NAME_WE)
+    tonvexa_add_test(${folder}_${base} LABEL ${folder} SOURCES ${src} ${ARGN})
+  endforeach()
+endfunction()

@@ -1,0 +1,2 @@
+// Identifiers of the resources embedded in the installer executable.
+#pragma once

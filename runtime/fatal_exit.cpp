@@ -1,0 +1,7 @@
+#include "runtime/fatal_exit.h"
+
+#include <cstdlib>
+
+void ExitOnOutOfMemory() {
+  std::exit(-1);
+}

@@ -1,0 +1,1 @@
+namespace tonvexa_test_placeholder { int unused = 0; }
