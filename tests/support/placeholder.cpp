@@ -1,1 +1,0 @@
-namespace tonvexa_test_placeholder { int unused = 0; }
