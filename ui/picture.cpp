@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "runtime/wide_string.h"
+#include "ui/gdi_scoped.h"
 #include "ui/gdiplus_session.h"
 
 using namespace Gdiplus::DllExports;
@@ -53,27 +54,6 @@ class LockedBits {
   Gdiplus::GpBitmap* m_bitmap;
   Gdiplus::BitmapData m_data{};
   bool m_locked = false;
-};
-
-// A memory DC with one bitmap selected, for reading and writing a DIB's colour table.
-class SelectedIntoMemoryDc {
- public:
-  explicit SelectedIntoMemoryDc(HBITMAP bitmap) : m_dc(CreateCompatibleDC(nullptr)) {
-    if (m_dc) m_old = SelectObject(m_dc, bitmap);
-  }
-  ~SelectedIntoMemoryDc() {
-    if (!m_dc) return;
-    if (m_old) SelectObject(m_dc, m_old);
-    DeleteDC(m_dc);
-  }
-  SelectedIntoMemoryDc(const SelectedIntoMemoryDc&) = delete;
-  SelectedIntoMemoryDc& operator=(const SelectedIntoMemoryDc&) = delete;
-
-  HDC Dc() const { return m_old ? m_dc : nullptr; }
-
- private:
-  HDC m_dc;
-  HGDIOBJ m_old = nullptr;
 };
 
 // A read-only IStream over a private movable copy of the bytes (the stream frees the block).
@@ -121,15 +101,21 @@ bool ReadPalette(Gdiplus::GpImage* image, std::vector<Gdiplus::ARGB>& entries, b
   return true;
 }
 
+bool WriteColorTable(HBITMAP bitmap, const RGBQUAD* entries, UINT count) {
+  if (count == 0) return true;
+  // A DIB's colour table is reached through a DC it is selected into.
+  ScopedMemoryDc dc(nullptr);
+  ScopedSelection selected(dc.Get(), bitmap);
+  return selected.IsSelected() && SetDIBColorTable(dc.Get(), 0, count, entries) == count;
+}
+
 bool WriteColorTable(HBITMAP bitmap, const std::vector<Gdiplus::ARGB>& entries) {
-  if (entries.empty()) return true;
   std::vector<RGBQUAD> table(entries.size());
   for (size_t i = 0; i < entries.size(); ++i) {
     Gdiplus::ARGB c = entries[i];
     table[i] = RGBQUAD{static_cast<BYTE>(c), static_cast<BYTE>(c >> 8), static_cast<BYTE>(c >> 16), 0};
   }
-  SelectedIntoMemoryDc dc(bitmap);
-  return dc.Dc() && SetDIBColorTable(dc.Dc(), 0, static_cast<UINT>(table.size()), table.data()) == table.size();
+  return WriteColorTable(bitmap, table.data(), static_cast<UINT>(table.size()));
 }
 
 // Scales each colour byte by its pixel's alpha, so per-pixel-alpha blending can add pixels directly.
@@ -346,9 +332,10 @@ void CVolPicture::Clear() {
 bool CVolPicture::ReadColorTable(RGBQUAD* entries, UINT first, UINT count, UINT* copied) const {
   if (copied) *copied = 0;
   if (!m_bitmap || m_bitsPerPixel > 8) return false;
-  SelectedIntoMemoryDc dc(m_bitmap);
-  if (!dc.Dc()) return false;
-  UINT n = GetDIBColorTable(dc.Dc(), first, count, entries);
+  ScopedMemoryDc dc(nullptr);
+  ScopedSelection selected(dc.Get(), m_bitmap);
+  if (!selected.IsSelected()) return false;
+  UINT n = GetDIBColorTable(dc.Get(), first, count, entries);
   if (copied) *copied = n;
   return true;
 }
@@ -368,9 +355,10 @@ bool CVolPicture::CopyFrom(const CVolPicture& other) {
   if (m_bitsPerPixel <= 8) {
     RGBQUAD table[kMaxColorTable];
     UINT count = 0;
-    other.ReadColorTable(table, 0, kMaxColorTable, &count);
-    SelectedIntoMemoryDc dc(m_bitmap);
-    if (dc.Dc() && count > 0) SetDIBColorTable(dc.Dc(), 0, count, table);
+    if (!other.ReadColorTable(table, 0, kMaxColorTable, &count) || !WriteColorTable(m_bitmap, table, count)) {
+      Clear();
+      return false;
+    }
   }
   for (int y = 0; y < m_height; ++y) memcpy(Row(y), other.Row(y), RowBytes());
   return true;
