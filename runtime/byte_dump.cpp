@@ -1,20 +1,14 @@
 // The text dump of a byte buffer: a header, then rows of 16 bytes with their offset, hexadecimal bytes
 // and the bytes as characters.
 #include "runtime/byte_buffer.h"
+#include "runtime/listing_dump.h"
 #include "runtime/number_text.h"
 #include "runtime/wide_string.h"
 
 void CVolMem::ToText(CWString& out, int limit) const {
-  const int64_t total = m_size;
-  int64_t shown = limit < 0 ? total : (limit == 0 ? 1024 : limit);
-  if (shown > total) shown = total;
   CWString text;
-  if (shown == total) {
-    text.Format(L"<字节集> 总共 %d 个字节:", static_cast<int>(total));
-  } else {
-    text.Format(L"<字节集> 总共 %d 个字节,输出了 %d 个,还有 %d 个未被输出.", static_cast<int>(total),
-                static_cast<int>(shown), static_cast<int>(total - shown));
-  }
+  const int64_t shown = StartListingDump(text, m_size, limit, 1024, L"<字节集> 总共 %d 个字节:",
+                                         L"<字节集> 总共 %d 个字节,输出了 %d 个,还有 %d 个未被输出.");
   static const wchar_t kDigits[] = L"0123456789ABCDEF";
   for (int64_t row = 0; row < shown; row += 16) {
     const int64_t count = shown - row < 16 ? shown - row : 16;

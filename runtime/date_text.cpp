@@ -14,6 +14,20 @@ const wchar_t kChineseUnits[] = L"年月日时分秒";
 constexpr int kMaxFields = 6;
 constexpr int kDateFields = 3;
 
+struct DateLayout {
+  const wchar_t* date;
+  bool yearFirst;  // else month, day, year
+  const wchar_t* hourMinuteSecond;
+  const wchar_t* hourMinute;
+  const wchar_t* hour;
+};
+
+const DateLayout& LayoutOf(DateTextStyle style) {
+  static const DateLayout chinese = {L"%d年%d月%d日", true, L"%d时%d分%d秒", L"%d时%d分", L"%d时"};
+  static const DateLayout plain = {L"%d/%d/%d", false, L" %d:%d:%d", L" %d:%d", L" %d"};
+  return style == DateTextStyle::Chinese ? chinese : plain;
+}
+
 bool IsFieldSeparator(wchar_t c, int fieldIndex, DateTextStyle style) {
   if (fieldIndex >= kMaxFields - 1) return false;  // nothing follows the seconds but a final unit
   if (c == L'-' || c == L'.' || c == L'/' || c == L':') return true;
@@ -28,28 +42,21 @@ void DateToText(double date, DateTextStyle style, CWString& out) {
   SYSTEMTIME time = {};
   if (!(date >= kEarliestDate && date <= kLatestDate) || !VariantTimeToSystemTime(date, &time)) return;
 
+  const DateLayout& layout = LayoutOf(style);
+  const int year = time.wYear, month = time.wMonth, day = time.wDay;
+  if (layout.yearFirst) {
+    out.Format(layout.date, year, month, day);
+  } else {
+    out.Format(layout.date, month, day, year);
+  }
   const int hour = time.wHour, minute = time.wMinute, second = time.wSecond;
   wchar_t clock[64] = {};
-  if (style == DateTextStyle::Chinese) {
-    out.Format(L"%d年%d月%d日", static_cast<int>(time.wYear), static_cast<int>(time.wMonth),
-               static_cast<int>(time.wDay));
-    if (second != 0) {
-      wsprintfW(clock, L"%d时%d分%d秒", hour, minute, second);
-    } else if (minute != 0) {
-      wsprintfW(clock, L"%d时%d分", hour, minute);
-    } else if (hour != 0) {
-      wsprintfW(clock, L"%d时", hour);
-    }
-  } else {
-    out.Format(L"%d/%d/%d", static_cast<int>(time.wMonth), static_cast<int>(time.wDay),
-               static_cast<int>(time.wYear));
-    if (second != 0) {
-      wsprintfW(clock, L" %d:%d:%d", hour, minute, second);
-    } else if (minute != 0) {
-      wsprintfW(clock, L" %d:%d", hour, minute);
-    } else if (hour != 0) {
-      wsprintfW(clock, L" %d", hour);
-    }
+  if (second != 0) {
+    wsprintfW(clock, layout.hourMinuteSecond, hour, minute, second);
+  } else if (minute != 0) {
+    wsprintfW(clock, layout.hourMinute, hour, minute);
+  } else if (hour != 0) {
+    wsprintfW(clock, layout.hour, hour);
   }
   out.AddText(clock);
 }
@@ -75,7 +82,7 @@ double TextToDate(const wchar_t* text, DateTextStyle style) {
   if (*p != 0 || count < kDateFields) return kEarliestDate;
 
   SYSTEMTIME time = {};
-  if (style == DateTextStyle::Chinese) {
+  if (LayoutOf(style).yearFirst) {
     time.wYear = static_cast<WORD>(fields[0]);
     time.wMonth = static_cast<WORD>(fields[1]);
     time.wDay = static_cast<WORD>(fields[2]);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "runtime/listing_dump.h"
 #include "runtime/wide_string.h"
 
 CVolObjectArray::CVolObjectArray(const CVolObjectArray& other) : CVolObject(other) {
@@ -18,24 +19,6 @@ CVolObjectArray& CVolObjectArray::operator=(const CVolObjectArray& other) {
   CVolObject::operator=(copy);
   m_items = std::move(copy.m_items);
   return *this;
-}
-
-bool CVolObjectArray::Assign(const CVolObject& source) {
-  if (!source.IsKindOf(ClassInfo())) return false;
-  if (&source == this) return true;
-  OnChange();
-  *this = static_cast<const CVolObjectArray&>(source);
-  return true;
-}
-
-void CVolObjectArray::Reset() {
-  OnChange();
-  ResetHeader();
-  Clear();
-}
-
-bool CVolObjectArray::IsEqual(const CVolObject& other) const {
-  return IsSameClass(ClassInfo(), other.GetClassRecord()) && *this == static_cast<const CVolObjectArray&>(other);
 }
 
 bool CVolObjectArray::operator==(const CVolObjectArray& o) const {
@@ -67,16 +50,9 @@ void CVolObjectArray::Clear() {
 }
 
 void CVolObjectArray::ToText(CWString& out, int limit) const {
-  const int64_t count = GetCount();
-  int64_t shown = limit < 0 ? count : (limit == 0 ? kDefaultDumpLimit : limit);
-  if (shown > count) shown = count;
   CWString text;
-  if (shown == count) {
-    text.Format(L"<数组> 总共 %d 个成员:", static_cast<int>(count));
-  } else {
-    text.Format(L"<数组> 总共 %d 个成员,输出了 %d 个,还有 %d 个未被输出.", static_cast<int>(count),
-                static_cast<int>(shown), static_cast<int>(count - shown));
-  }
+  const int64_t shown = StartListingDump(text, GetCount(), limit, kDefaultDumpLimit, L"<数组> 总共 %d 个成员:",
+                                         L"<数组> 总共 %d 个成员,输出了 %d 个,还有 %d 个未被输出.");
   for (int64_t i = 0; i < shown; ++i) {
     const CVolObject* item = GetAt(i);
     CWString className;

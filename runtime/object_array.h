@@ -9,7 +9,7 @@
 #include "runtime/object.h"
 
 class CVolObjectArray : public CVolObject {
-  VOL_CLASS_IDENTITY(CVolObjectArray, CVolObject, "CVolObjectArray")
+  VOL_VALUE_CLASS(CVolObjectArray, CVolObject, "CVolObjectArray")
  public:
   static constexpr int64_t kPointerGrowthStep = 256;
   // Elements listed by the text dump when no limit is given.
@@ -20,11 +20,7 @@ class CVolObjectArray : public CVolObject {
   CVolObjectArray& operator=(const CVolObjectArray& other);
   ~CVolObjectArray() override { Clear(); }
 
-  CVolObject* Clone() const override { return new CVolObjectArray(*this); }
-  bool Assign(const CVolObject& source) override;
-  void Reset() override;
-  // Same class, header words and count, and pairwise equal elements.
-  bool IsEqual(const CVolObject& other) const override;
+  // Same header words and count, and pairwise equal elements.
   bool operator==(const CVolObjectArray& o) const;
 
   int64_t GetCount() const { return m_items.GetSize() / 8; }

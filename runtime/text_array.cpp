@@ -10,24 +10,6 @@ CVolTextArray& CVolTextArray::operator=(const CVolTextArray& other) {
   return *this;
 }
 
-bool CVolTextArray::Assign(const CVolObject& source) {
-  if (!source.IsKindOf(ClassInfo())) return false;
-  if (&source == this) return true;
-  OnChange();
-  *this = static_cast<const CVolTextArray&>(source);
-  return true;
-}
-
-void CVolTextArray::Reset() {
-  OnChange();
-  ResetHeader();
-  m_array.Clear();
-}
-
-bool CVolTextArray::IsEqual(const CVolObject& other) const {
-  return IsSameClass(ClassInfo(), other.GetClassRecord()) && *this == static_cast<const CVolTextArray&>(other);
-}
-
 bool CVolTextArray::operator==(const CVolTextArray& o) const {
   if (!HeaderEquals(o) || GetCount() != o.GetCount()) return false;
   for (int64_t i = 0; i < GetCount(); ++i) {

@@ -6,7 +6,7 @@
 #include "runtime/value_structures.h"
 
 class CVolTextArray : public CVolStructBase {
-  VOL_CLASS_IDENTITY(CVolTextArray, CVolStructBase, "CVolTextArray")
+  VOL_VALUE_CLASS(CVolTextArray, CVolStructBase, "CVolTextArray")
  public:
   CVolTextArray() { m_array.SetGrowthStep(256); }
   CVolTextArray(const CVolTextArray& other) : CVolStructBase(other) {
@@ -16,10 +16,6 @@ class CVolTextArray : public CVolStructBase {
   CVolTextArray& operator=(const CVolTextArray& other);
   ~CVolTextArray() override = default;
 
-  CVolObject* Clone() const override { return new CVolTextArray(*this); }
-  bool Assign(const CVolObject& source) override;
-  void Reset() override;
-  bool IsEqual(const CVolObject& other) const override;
   bool operator==(const CVolTextArray& o) const;
 
   CMStringArray& Array() { return m_array; }
