@@ -225,6 +225,29 @@ TEST(PainterCanvasTextTest, IntMaxTakesTheCurrentPositionWhichTextDoesNotMove) {
   EXPECT_TRUE(SameRect(InkBounds(mixed.Buffer(), RECT{0, 0, 100, 60}, kWhite), expectedInk));
 }
 
+// The pixels one text leaves on a white canvas.
+std::vector<COLORREF> TextPixels(const wchar_t* text) {
+  BufferedCanvas painter(40, 24);
+  painter.canvas.DrawTextAt(2, 2, text, 0);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < 24; ++y) {
+    for (int x = 0; x < 40; ++x) pixels.push_back(GetPixel(painter.Buffer(), x, y));
+  }
+  return pixels;
+}
+
+// Without a CJK font that Wine finds, every Chinese character comes out as the same empty box.
+TEST(PainterCanvasTextTest, ChineseTextRendersInTheDefaultFont) {
+  const std::vector<COLORREF> blank(40 * 24, kWhite);
+  const std::vector<COLORREF> agree = TextPixels(L"同");
+  const std::vector<COLORREF> meaning = TextPixels(L"意");
+  const std::vector<COLORREF> missingGlyph = TextPixels(L"\xE000");  // a private-use character: no glyph
+  EXPECT_NE(agree, blank);
+  EXPECT_NE(agree, meaning);
+  EXPECT_NE(agree, missingGlyph);
+  EXPECT_NE(meaning, missingGlyph);
+}
+
 TEST(PainterCanvasTextTest, TextUsesTheCanvasColoursAndFontThenStockObjectsReturn) {
   BufferedCanvas painter(200, 80);
   LOGFONTW big{};
