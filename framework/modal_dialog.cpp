@@ -69,8 +69,8 @@ INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-INT_PTR RunModalDialog(FrameworkWindow& window, const ModalDialogLayout& layout, HWND owner) {
-  if (window.Exists()) return -1;
+bool RunModalDialog(FrameworkWindow& window, const ModalDialogLayout& layout, HWND owner, INT_PTR* result) {
+  if (window.Exists()) return false;
   const std::vector<WORD> dialogTemplate = BuildTemplate(layout);
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (ownerWasEnabled) EnableWindow(owner, FALSE);
@@ -80,7 +80,7 @@ INT_PTR RunModalDialog(FrameworkWindow& window, const ModalDialogLayout& layout,
   loop.outer = t_innermostLoop;
   t_innermostLoop = &loop;
   const bool created = window.CreateThrough([&] {
-    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+    return CreateDialogIndirectParamW(FrameworkApp::Instance(),
                                       reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()), owner,
                                       &DialogProcedure, reinterpret_cast<LPARAM>(&layout));
   });
@@ -109,7 +109,8 @@ INT_PTR RunModalDialog(FrameworkWindow& window, const ModalDialogLayout& layout,
   if (ownerWasEnabled) EnableWindow(owner, TRUE);
   if (owner && IsWindow(owner) && window.Exists() && GetActiveWindow() == window.Handle()) SetActiveWindow(owner);
   window.DestroyWindow();
-  return created ? loop.result : -1;
+  if (created && result) *result = loop.result;
+  return created;
 }
 
 bool EndModalDialog(HWND dialog, INT_PTR result) {

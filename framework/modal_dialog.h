@@ -25,8 +25,9 @@ struct ModalDialogLayout {
 };
 
 // Runs `window` (which must not have a window yet) as a modal dialog owned by `owner` (may be null).
-// Returns the result given to EndModalDialog, or -1 when the dialog could not be created.
-INT_PTR RunModalDialog(FrameworkWindow& window, const ModalDialogLayout& layout, HWND owner);
+// False when the dialog could not be created; otherwise *result (optional) receives the result given to
+// EndModalDialog.
+bool RunModalDialog(FrameworkWindow& window, const ModalDialogLayout& layout, HWND owner, INT_PTR* result = nullptr);
 
 // Ends the modal loop of `dialog` with `result`; false when `dialog` runs no modal loop on this thread.
 bool EndModalDialog(HWND dialog, INT_PTR result);

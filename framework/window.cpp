@@ -75,7 +75,7 @@ bool FrameworkWindow::CreateEx(DWORD exStyle, const wchar_t* className, const wc
                                int y, int width, int height, HWND parent, HMENU menuOrId, void* createParam) {
   return CreateThrough([&] {
     return CreateWindowExW(exStyle, className, title ? title : L"", style, x, y, width, height, parent, menuOrId,
-                           GetModuleHandleW(nullptr), createParam);
+                           FrameworkApp::Instance(), createParam);
   });
 }
 

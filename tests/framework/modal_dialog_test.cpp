@@ -64,7 +64,9 @@ TEST(ModalDialog, RunsUntilEndedAndReturnsTheResult) {
     KillTimer(nullptr, id);
     PostMessageW(FindWindowW(L"#32770", L"modal"), kEnd, 42, 0);
   });
-  EXPECT_EQ(RunModalDialog(dialog, Layout(), owner), 42);
+  INT_PTR result = 0;
+  EXPECT_TRUE(RunModalDialog(dialog, Layout(), owner, &result));
+  EXPECT_EQ(result, 42);
   EXPECT_TRUE(dialog.sawCreate);
   EXPECT_EQ(dialog.rectInLoop.left, 30);
   EXPECT_EQ(dialog.rectInLoop.top, 40);
@@ -86,7 +88,9 @@ TEST(ModalDialog, EscapeCancels) {
     HWND active = FindWindowW(L"#32770", L"modal");
     PostMessageW(active, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
   });
-  EXPECT_EQ(RunModalDialog(dialog, Layout(), owner), IDCANCEL);
+  INT_PTR result = 0;
+  EXPECT_TRUE(RunModalDialog(dialog, Layout(), owner, &result));
+  EXPECT_EQ(result, IDCANCEL);
   EXPECT_FALSE(IsRunningModal(dialog.Handle()));
   DestroyWindow(owner);
 }

@@ -1,0 +1,8 @@
+#include "ui/message_box.h"
+
+int32_t ShowMessage(HWND owner, const CWString& text, int32_t type, const CWString& caption) {
+  HWND focus = GetFocus();
+  const int result = MessageBoxW(owner, text.GetText(), caption.GetText(), static_cast<UINT>(type));
+  if (focus && IsWindow(focus)) SetFocus(focus);
+  return result;
+}
