@@ -4,6 +4,7 @@
 
 #include "framework/application.h"
 #include "framework/modal_dialog.h"
+#include "ui/gdi_scoped.h"
 #include "ui/window_class.h"
 
 namespace {
@@ -130,12 +131,9 @@ void CVWnd_WinForm::EraseBackground(HDC dc) {
   SetBkColor(dc, old);
   BITMAP bitmap;
   if (backImage && GetObjectW(backImage, sizeof bitmap, &bitmap)) {
-    if (HDC memory = CreateCompatibleDC(dc)) {
-      HGDIOBJ previous = SelectObject(memory, backImage);
-      BitBlt(dc, 0, 0, bitmap.bmWidth, bitmap.bmHeight, memory, 0, 0, SRCCOPY);
-      SelectObject(memory, previous);
-      DeleteDC(memory);
-    }
+    ScopedMemoryDc memory(dc);
+    ScopedSelection selected(memory.Get(), backImage);
+    if (selected.IsSelected()) BitBlt(dc, 0, 0, bitmap.bmWidth, bitmap.bmHeight, memory.Get(), 0, 0, SRCCOPY);
   }
 }
 

@@ -36,13 +36,8 @@ void CMfcWndObject::PreDestroy() {
   if (m_native->Exists()) m_native->DestroyWindow();
 }
 
-HFONT CMfcWndObject::Font() const {
-  auto* handle = static_cast<CGDIObjectHandle*>(m_font.GetTarget());
-  return handle ? static_cast<HFONT>(handle->Handle()) : nullptr;
-}
-
 void CMfcWndObject::AdoptFont(HFONT font) {
-  m_font.AdoptTarget(font ? new CGDIObjectHandle(font, CGDIObjectHandle::kGdiObject) : nullptr);
+  m_font.Reset(font);
 }
 
 HFONT CMfcWndObject::FontOrDefault() {

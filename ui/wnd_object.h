@@ -12,6 +12,7 @@
 
 #include "runtime/ref_object.h"
 #include "runtime/wide_string.h"
+#include "ui/gdi_scoped.h"
 #include "ui/native_window.h"
 
 class CMfcWndObject : public CRefObject {
@@ -46,7 +47,7 @@ class CMfcWndObject : public CRefObject {
   void SetCursor(HCURSOR cursor) { m_cursor = cursor; }
 
   // The font set for the window (null = none set).
-  HFONT Font() const;
+  HFONT Font() const { return m_font.Get(); }
   // Takes ownership of `font` (deleted with this object or when replaced).
   void AdoptFont(HFONT font);
   // The font set, or else the runtime's 9-point default GUI font, made once and kept here.
@@ -57,6 +58,6 @@ class CMfcWndObject : public CRefObject {
   uint32_t m_style = kDefaultStyle;
   uint32_t m_exStyle = 0;
   HCURSOR m_cursor = nullptr;  // system cursors are shared and never destroyed
-  CVolRefObject m_font;        // CGDIObjectHandle of an owned HFONT, or no target
+  ScopedGdiObject<HFONT> m_font;
   std::unique_ptr<CVolNativeWindow> m_native;
 };
