@@ -1,4 +1,4 @@
-// The painter on screen: a window paints the installer's background, close button, install button,
+// The painter on screen: a form's painter draws the installer's background, close button, install button,
 // ticked checkbox and a Chinese text; the X server's copy of the window is captured with ImageMagick and
 // checked pixel by pixel. The capture stays in build/test-artifacts/painter_screenshot.png.
 #include <gtest/gtest.h>
@@ -11,10 +11,12 @@
 #include <thread>
 
 #include "resources/resource_ids.h"
+#include "support/message_pump.h"
 #include "support/test_environment.h"
+#include "support/ui_test_app.h"
 #include "support/unix_process.h"
-#include "ui/painter_canvas.h"
-#include "ui/picture.h"
+#include "ui/painter.h"
+#include "ui/win_form.h"
 
 namespace {
 
@@ -31,51 +33,41 @@ struct Scene {
   }
 };
 
-// Keeps the window procedure's view of the scene.
-struct ScreenWindow {
-  PainterCanvas canvas;
+// A borderless 600 x 400 form covered by a painter that draws the scene from its paint event.
+class ScreenForm : public CVolWinForm {
+ public:
+  CVolPainter painter;
   Scene* scene = nullptr;
   int paints = 0;
-};
 
-LRESULT CALLBACK ScreenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<ScreenWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (message == WM_PAINT && self) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    RECT clip;
-    GetClipBox(dc, &clip);
-    self->canvas.Paint(dc, clip, [self](const CVolRect&) {
-      PainterCanvas& c = self->canvas;
-      c.DrawPicture(self->scene->background, 0, 0, kWidth, kHeight);
-      c.DrawPicture(self->scene->closeButton, 551, 10, 39, 20);
-      c.DrawPicture(self->scene->installButton, 229, 260, 142, 38);
-      c.DrawPicture(self->scene->checkbox, 20, 340, 18, 18);
-      c.SetTextColor(RGB(0, 0, 0));
-      c.DrawTextAt(40, 343, L"同意", 0);
-      c.SetTextColor(RGB(0, 0, 255));
-      c.DrawTextAt(70, 343, L"《用户许可协议》", 0);
-      ++self->paints;
-    });
-    EndPaint(window, &ps);
+  ScreenForm() {
+    SetControlBox(false);
+    SetBorderStyle(0);
+  }
+  ~ScreenForm() override { BeginDestruction(); }
+  int32_t DefaultClientWidth() override { return kWidth; }
+  int32_t DefaultClientHeight() override { return kHeight; }
+  void CreatedHook() override {
+    painter.SetBackgroundColor(RGB(255, 255, 255));
+    painter.BindPaintEvent(&ScreenForm::OnPaint, EventHolder());
+    painter.CreateChild(*this, 0, 0, kWidth, kHeight, 101);
+  }
+  static int OnPaint(CVolObject* self, CVolObject*, int32_t, CVolRect*) {
+    auto* form = static_cast<ScreenForm*>(self);
+    CVolPainter& p = form->painter;
+    p.ClearCanvas();
+    p.DrawPicture(form->scene->background, 0, 0, kWidth, kHeight);
+    p.DrawPicture(form->scene->closeButton, 551, 10, 39, 20);
+    p.DrawPicture(form->scene->installButton, 229, 260, 142, 38);
+    p.DrawPicture(form->scene->checkbox, 20, 340, 18, 18);
+    p.SetTextColor(RGB(0, 0, 0));
+    p.DrawTextAt(40, 343, L"同意", 0);
+    p.SetTextColor(RGB(0, 0, 255));
+    p.DrawTextAt(70, 343, L"《用户许可协议》", 0);
+    ++form->paints;
     return 0;
   }
-  if (message == WM_ERASEBKGND) return 1;
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-// Handles window messages until `done` is set or `timeoutMs` passes.
-void PumpMessagesUntil(const std::atomic<bool>& done, int timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!done && GetTickCount() - start < static_cast<DWORD>(timeoutMs)) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-}
+};
 
 // Runs a Linux command on a worker thread while this thread keeps the window answering.
 int RunWhilePumping(const std::string& command) {
@@ -85,7 +77,7 @@ int RunWhilePumping(const std::string& command) {
     status = RunUnixCommand(command, 60000);
     done = true;
   });
-  PumpMessagesUntil(done, 90000);
+  PumpMessagesUntil([&] { return done.load(); }, 90000);
   worker.join();
   return status;
 }
@@ -96,30 +88,17 @@ COLORREF PicturePixel(const CVolPicture& picture, int x, int y) {
   return RGB(p[2], p[1], p[0]);
 }
 
-TEST(PainterScreenshotTest, WindowShowsPicturesAndChineseText) {
+TEST(PainterScreenshotTest, FormShowsPicturesAndChineseText) {
+  UiTestApp app;
   Scene scene;
   ASSERT_TRUE(scene.Load());
-  ScreenWindow state;
-  state.scene = &scene;
-  state.canvas.SetBackgroundColor(RGB(255, 255, 255));
-
+  ScreenForm form;
+  form.scene = &scene;
   const std::wstring title = L"PainterScreenshot" + std::to_wstring(GetCurrentProcessId());
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = ScreenWindowProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"PainterScreenshotWindow";
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  ASSERT_TRUE(RegisterClassW(&wc));
-  HWND window = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_POPUP, 100, 100, kWidth, kHeight, nullptr,
-                                nullptr, wc.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
-  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
-  state.canvas.AttachWindow(window);
-  ShowWindow(window, SW_SHOW);
-  UpdateWindow(window);
-  std::atomic<bool> never{false};
-  PumpMessagesUntil(never, 1500);
-  ASSERT_GT(state.paints, 0);
+  form.SetTitle(CWString(title.c_str()));
+  ASSERT_TRUE(form.CreateDefault());
+  ASSERT_TRUE(PumpMessagesUntil([&] { return form.paints > 0; }, 10000));
+  PumpMessagesFor(500);
 
   const std::wstring capture = BuildPath(L"test-artifacts\\painter_screenshot.png");
   CreateDirectoryW(BuildPath(L"test-artifacts").c_str(), nullptr);
@@ -128,7 +107,6 @@ TEST(PainterScreenshotTest, WindowShowsPicturesAndChineseText) {
                               "$' | head -n 1) && [ -n \"$id\" ] && import -window \"$id\" '" +
                               UnixPathFromWindows(capture) + "'";
   ASSERT_EQ(RunWhilePumping(command), 0) << command;
-  DestroyWindow(window);
 
   std::string bytes = ReadWholeFile(capture);
   CVolPicture shot;
