@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
+#include "ui/solid_picture.h"
 
 namespace {
 
@@ -57,21 +58,6 @@ class MemorySurface {
   ScopedMemoryDc m_dc;
   std::optional<ScopedSelection> m_selection;
 };
-
-// A picture of one solid colour.
-CVolPicture SolidPicture(int width, int height, COLORREF color) {
-  CVolPicture picture;
-  EXPECT_TRUE(picture.MakeDib(width, height, 24));
-  for (int y = 0; y < height; ++y) {
-    uint8_t* p = picture.Row(y);
-    for (int x = 0; x < width; ++x, p += 3) {
-      p[0] = GetBValue(color);
-      p[1] = GetGValue(color);
-      p[2] = GetRValue(color);
-    }
-  }
-  return picture;
-}
 
 // The smallest rectangle holding every pixel of `dc` inside `area` that is not `background`.
 RECT InkBounds(HDC dc, const RECT& area, COLORREF background) {

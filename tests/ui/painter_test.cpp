@@ -8,26 +8,13 @@
 
 #include "support/message_pump.h"
 #include "support/ui_test_app.h"
+#include "ui/solid_picture.h"
 #include "ui/win_form.h"
 
 namespace {
 
 constexpr COLORREF kBackground = RGB(250, 240, 230);
 constexpr COLORREF kInk = RGB(20, 90, 200);
-
-CVolPicture SolidPicture(int width, int height, COLORREF color) {
-  CVolPicture picture;
-  picture.MakeDib(width, height, 24);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      uint8_t* p = picture.Row(y) + x * 3;
-      p[0] = GetBValue(color);
-      p[1] = GetGValue(color);
-      p[2] = GetRValue(color);
-    }
-  }
-  return picture;
-}
 
 // A borderless form covered by one painter whose paint event draws a square.
 class PainterForm : public CVolWinForm {
