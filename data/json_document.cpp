@@ -1,6 +1,7 @@
 #include "data/json_document.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "data/json_rapidjson.h"
 #include "data/json_utf8.h"

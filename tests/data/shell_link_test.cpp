@@ -2,8 +2,6 @@
 #include "data/shell_link.h"
 
 #include <windows.h>
-#include <shlobj.h>
-#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
@@ -23,15 +21,9 @@ struct LinkContents {
 
 bool ReadLink(const std::wstring& path, LinkContents& contents) {
   ComApartment apartment;
-  IShellLinkW* rawLink = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&rawLink)))) {
-    return false;
-  }
-  ComPtr<IShellLinkW> link(rawLink);
-  IPersistFile* rawFile = nullptr;
-  if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile)))) return false;
-  ComPtr<IPersistFile> file(rawFile);
+  ComPtr<IShellLinkW> link;
+  ComPtr<IPersistFile> file;
+  if (!CreateShellLink(link, file)) return false;
   if (FAILED(file->Load(path.c_str(), STGM_READ))) return false;
   wchar_t text[MAX_PATH] = {};
   link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
