@@ -1,0 +1,45 @@
+// The codec library (7z.dll) loaded into the process, and the archive formats it is asked for by class.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "data/sevenzip/com_object.h"
+#include "data/sevenzip/interfaces.h"
+
+namespace sevenzip {
+
+// An archive format the library handles, named by its handler's class identifier (no format detection).
+struct ArchiveFormat {
+  const char* name;
+  GUID classId;
+};
+
+extern const ArchiveFormat kZipFormat;
+
+class CodecLibrary {
+ public:
+  // Loads the library by file name through the system's search order (the executable's folder first) and
+  // reads its format table. Throws ArchiveError when the file cannot be loaded or is not the codec library.
+  explicit CodecLibrary(const std::wstring& fileName);
+  ~CodecLibrary();
+  CodecLibrary(const CodecLibrary&) = delete;
+  CodecLibrary& operator=(const CodecLibrary&) = delete;
+
+  // Asks the library to allocate its large buffers in large pages. Throws ArchiveError when it refuses.
+  void SetLargePageMode() const;
+
+  bool Supports(const ArchiveFormat& format) const;
+  // A new, unopened reader of the format. Throws ArchiveError.
+  ComPtr<IInArchive> CreateInArchive(const ArchiveFormat& format) const;
+
+ private:
+  HMODULE m_module = nullptr;
+  CreateObjectFunction m_createObject = nullptr;
+  SetLargePageModeFunction m_setLargePageMode = nullptr;
+  std::vector<GUID> m_formatClasses;
+};
+
+}  // namespace sevenzip
