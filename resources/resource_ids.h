@@ -15,3 +15,6 @@
 #define IDR_PICTURE_BACKGROUND 510
 #define IDR_PICTURE_CHECKBOX_OFF 511
 #define IDR_PICTURE_CHECKBOX_ON 512
+
+// The 7-Zip codec library (7z.dll), RCDATA, written beside the executable at start-up.
+#define IDR_CODEC_LIBRARY 513
