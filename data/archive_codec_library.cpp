@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "data/sevenzip/archive_error.h"
+#include "net/pump_messages.h"
 #include "resources/resource_ids.h"
 #include "runtime/byte_buffer.h"
 
@@ -41,8 +42,8 @@ bool writeCodecLibraryFile(const CWString& path) {
       if (!written || !closed) DeleteFileW(path.GetText());
     }
   }
-  // TODO(workers): wait 10 ms with PumpMessagesFor(10) here, keeping the window responsive, once the
-  // message-pumping wait of the worker-thread layer is available.
+  // The caller is the window's created event: a short pause that keeps the window responsive.
+  PumpMessagesFor(10);
   return GetFileAttributesW(path.GetText()) != INVALID_FILE_ATTRIBUTES;
 }
 

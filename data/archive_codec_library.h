@@ -10,8 +10,8 @@
 // written when the executable carries no library. An empty path writes nothing and gives false.
 bool writeCodecLibraryFile(const CWString& path);
 
-// The process-wide codec library, loaded from "7z.dll" (the executable's folder is searched first) on first
-// need, with large-page mode asked for. Null while it cannot be loaded; the next call tries again.
+// The process-wide codec library, loaded from "7z.dll" beside the executable (not from the current folder
+// or PATH) on first need, with large-page mode asked for. Null while it cannot be loaded; the next call tries again.
 const sevenzip::CodecLibrary* codecLibrary();
 
 // Like codecLibrary, but a library that cannot be loaded is reported as sevenzip::ArchiveError.

@@ -43,7 +43,12 @@ std::vector<GUID> ReadFormatClasses(GetNumberOfFormatsFunction getCount, GetHand
 }  // namespace
 
 CodecLibrary::CodecLibrary(const std::wstring& fileName) {
-  OwnedModule module(LoadLibraryW(fileName.c_str()));
+  // A bare name is looked for beside the executable and among the system's libraries only: the current
+  // folder and PATH are no places to load code from in an installer running as administrator.
+  const bool bareName = fileName.find_first_of(L"\\/:") == std::wstring::npos;
+  OwnedModule module(bareName ? LoadLibraryExW(fileName.c_str(), nullptr,
+                                               LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32)
+                              : LoadLibraryW(fileName.c_str()));
   if (!module) {
     throw ArchiveError("Cannot load the codec library " + Quoted(fileName) + ": " + SystemErrorText(GetLastError()));
   }

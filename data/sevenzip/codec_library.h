@@ -21,8 +21,8 @@ extern const ArchiveFormat kZipFormat;
 
 class CodecLibrary {
  public:
-  // Loads the library by file name through the system's search order (the executable's folder first) and
-  // reads its format table. Throws ArchiveError when the file cannot be loaded or is not the codec library.
+  // Loads the library by path, or by bare file name from the executable's folder (else the system folder),
+  // and reads its format table. Throws ArchiveError when the file cannot be loaded or is not the codec library.
   explicit CodecLibrary(const std::wstring& fileName);
   ~CodecLibrary();
   CodecLibrary(const CodecLibrary&) = delete;

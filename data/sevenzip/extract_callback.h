@@ -36,8 +36,9 @@ struct ItemTarget {
 
 class ExtractCallback : public ComObject<IArchiveExtractCallback, ICompressProgressInfo, ICryptoGetTextPassword> {
  public:
-  // `root`: the destination as an absolute long-path form ("\\?\C:\dest"), which must exist.
-  ExtractCallback(std::wstring root, const std::vector<ItemTarget>& items, const ExtractCallbacks& callbacks,
+  // `root`: the destination as an absolute long-path form ("\\?\C:\dest"), which must exist. `items` by
+  // index; `callbacks` must outlive the extraction.
+  ExtractCallback(std::wstring root, std::vector<ItemTarget> items, const ExtractCallbacks& callbacks,
                   std::wstring password);
 
   HRESULT STDMETHODCALLTYPE SetTotal(uint64_t total) override;
@@ -61,7 +62,7 @@ class ExtractCallback : public ComObject<IArchiveExtractCallback, ICompressProgr
   std::string DescribeResult(int32_t result) const;
 
   std::wstring m_root;
-  const std::vector<ItemTarget>& m_items;
+  std::vector<ItemTarget> m_items;
   const ExtractCallbacks& m_callbacks;
   std::wstring m_password;
 

@@ -170,12 +170,12 @@ void InputArchive::ExtractTo(const std::wstring& folder) {
   const std::wstring full = folder.empty() ? std::wstring() : FullPath(folder);
   if (full.empty()) throw ArchiveError("Cannot extract into the folder " + Quoted(folder) + ": not a valid path");
   // Every item is checked before the first one is written.
-  const std::vector<ItemTarget> items = PlanItems();
+  std::vector<ItemTarget> items = PlanItems();
   const std::wstring root = LongPathForm(full);
   if (const DWORD error = CreateFolderTree(root)) {
     throw ArchiveError("Cannot create the folder " + Quoted(folder) + ": " + SystemErrorText(error));
   }
-  ComPtr<ExtractCallback> callback = MakeComObject<ExtractCallback>(root, items, m_callbacks, m_password);
+  ComPtr<ExtractCallback> callback = MakeComObject<ExtractCallback>(root, std::move(items), m_callbacks, m_password);
   const HRESULT result = m_archive->Extract(nullptr, 0xFFFFFFFF, 0, callback.Get());
   callback->Complete(result);
 }

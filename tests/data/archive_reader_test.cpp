@@ -26,11 +26,16 @@ class ArchiveFixtures : public ::testing::Environment {
                                 "' '" + UnixPathFromWindows(s_folder->Path()) + "'";
     ASSERT_EQ(RunUnixCommand(command, 300000), 0) << command;
 
-    // With no library beside the executable, opening fails with a text saying why, and a later call
-    // loads the library once it is there.
+    // With no library beside the executable, opening fails with a text saying why (one in the current
+    // folder is not taken), and a later call loads the library once it is there.
     const CWString libraryPath((ExecutableDirectory() + L"\\7z.dll").c_str());
     DeleteFileW(libraryPath.GetText());
+    ASSERT_TRUE(CopyFileW(SourcePath(L".deps/7zip/7z.dll").c_str(), Path(L"7z.dll").c_str(), FALSE));
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(s_folder->Path().c_str());
     EXPECT_EQ(codecLibrary(), nullptr);
+    SetCurrentDirectoryW(previous);
     QelArchiveReader reader;
     EXPECT_FALSE(reader.openFile(CWString(Path(L"tree.zip").c_str()), CWString()));
     EXPECT_NE(std::wstring(reader.lastErrorText().GetText()).find(L"Cannot load the codec library \"7z.dll\""),
