@@ -2,6 +2,7 @@
 // compares it with the codec library's own 7z.exe on the same archive).
 //   archive_bench.exe ARCHIVE DESTINATION
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include <chrono>
@@ -19,7 +20,8 @@ int main() {
   ArchiveReader reader;
   CWString error;
   const auto start = std::chrono::steady_clock::now();
-  const int result = reader.extractArchive(CWString(argv[1]), CVolMem(), CWString(), error, CWString(argv[2]));
+  const int result =
+      reader.extractArchive(CWString(argv[1]), CVolMem(), CWString(), error, CWString(argv[2]));
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (result != 1) {
     std::fwprintf(stderr, L"extraction failed: %ls\n", error.GetText());

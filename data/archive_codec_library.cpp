@@ -15,7 +15,8 @@ namespace {
 
 // The embedded library's bytes; false when the executable carries none.
 bool LoadEmbeddedLibrary(CVolMem& bytes) {
-  HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(IDR_CODEC_LIBRARY), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+  HRSRC resource =
+      FindResourceW(nullptr, MAKEINTRESOURCEW(IDR_CODEC_LIBRARY), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
   if (!resource) return false;
   HGLOBAL loaded = LoadResource(nullptr, resource);
   const void* data = loaded ? LockResource(loaded) : nullptr;
@@ -36,7 +37,8 @@ bool writeCodecLibraryFile(const CWString& path) {
   if (path.IsEmpty()) return false;
   if (embedded) {
     if (FILE* file = _wfopen(path.GetText(), L"wb")) {
-      const bool written = std::fwrite(bytes.GetData(), 1, bytes.GetSize(), file) == static_cast<size_t>(bytes.GetSize());
+      const bool written =
+          std::fwrite(bytes.GetData(), 1, bytes.GetSize(), file) == static_cast<size_t>(bytes.GetSize());
       const bool closed = std::fclose(file) == 0;
       // A short write (full disk) would leave a library that cannot load: better none at all.
       if (!written || !closed) DeleteFileW(path.GetText());

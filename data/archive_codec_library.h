@@ -11,7 +11,8 @@
 bool writeCodecLibraryFile(const CWString& path);
 
 // The process-wide codec library, loaded from "7z.dll" beside the executable (not from the current folder
-// or PATH) on first need, with large-page mode asked for. Null while it cannot be loaded; the next call tries again.
+// or PATH) on first need, with large-page mode asked for. Null while it cannot be loaded; the next call tries
+// again.
 const sevenzip::CodecLibrary* codecLibrary();
 
 // Like codecLibrary, but a library that cannot be loaded is reported as sevenzip::ArchiveError.

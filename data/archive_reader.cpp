@@ -28,27 +28,25 @@ int32_t QelArchiveReader::onProgress(const wchar_t*, uint32_t, uint64_t, uint64_
 
 bool QelArchiveReader::openFile(const CWString& path, const CWString& password,
                                 const sevenzip::ArchiveFormat& format) {
-  close();
-  try {
-    m_reader = std::make_unique<sevenzip::InputArchive>(requireCodecLibrary(), path.GetText(), format,
-                                                        password.GetText());
-    registerCallbacks();
-  } catch (const sevenzip::ArchiveError& error) {
-    close();
-    setLastErrorUtf8(error.what());
-    return false;
-  }
-  setLastError(L"OK");
-  return true;
+  return openWith([&] {
+    return std::make_unique<sevenzip::InputArchive>(requireCodecLibrary(), path.GetText(), format,
+                                                    password.GetText());
+  });
 }
 
 bool QelArchiveReader::openMemory(const CVolMem& bytes, const CWString& password,
                                   const sevenzip::ArchiveFormat& format) {
+  return openWith([&] {
+    m_buffer = std::make_unique<std::vector<uint8_t>>(bytes.Bytes(), bytes.Bytes() + bytes.GetSize());
+    return std::make_unique<sevenzip::InputArchive>(requireCodecLibrary(), m_buffer->data(), m_buffer->size(),
+                                                    format, password.GetText());
+  });
+}
+
+bool QelArchiveReader::openWith(const std::function<std::unique_ptr<sevenzip::InputArchive>()>& open) {
   close();
   try {
-    m_buffer = std::make_unique<std::vector<uint8_t>>(bytes.Bytes(), bytes.Bytes() + bytes.GetSize());
-    m_reader = std::make_unique<sevenzip::InputArchive>(requireCodecLibrary(), m_buffer->data(), m_buffer->size(),
-                                                        format, password.GetText());
+    m_reader = open();
     registerCallbacks();
   } catch (const sevenzip::ArchiveError& error) {
     close();
@@ -113,15 +111,16 @@ void QelArchiveReader::setLastErrorUtf8(const char* text) {
   setLastError(wide.empty() ? L"Unknown exception" : wide);
 }
 
-int32_t ArchiveReader::onProgress(const wchar_t* fileName, uint32_t percent, uint64_t total, uint64_t processed,
-                                  int32_t ratio) {
+int32_t ArchiveReader::onProgress(const wchar_t* fileName, uint32_t percent, uint64_t total,
+                                  uint64_t processed, int32_t ratio) {
   const CWString name(fileName);
   return m_progressEvent.Fire<int32_t, const CWString&, uint32_t, uint64_t, uint64_t, int32_t>(
       this, 0, name, percent, total, processed, ratio);
 }
 
-int ArchiveReader::extractArchive(const CWString& archivePath, const CVolMem& archiveBytes, const CWString& password,
-                                  CWString& errorText, const CWString& destination) {
+int ArchiveReader::extractArchive(const CWString& archivePath, const CVolMem& archiveBytes,
+                                  const CWString& password, CWString& errorText,
+                                  const CWString& destination) {
   const bool opened = archivePath.IsEmpty() ? openMemory(archiveBytes, password, sevenzip::kZipFormat)
                                             : openFile(archivePath, password, sevenzip::kZipFormat);
   if (!opened) {

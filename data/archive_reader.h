@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,8 @@ class QelArchiveReader {
   bool isOpen() const { return m_reader != nullptr; }
 
  private:
+  // Closes, then opens through `open` (which may fill the buffer); the common failure handling.
+  bool openWith(const std::function<std::unique_ptr<sevenzip::InputArchive>()>& open);
   void setLastError(const std::wstring& text);
   void setLastErrorUtf8(const char* text);
   void registerCallbacks();

@@ -7,7 +7,8 @@
 
 namespace sevenzip {
 
-const ArchiveFormat kZipFormat = {"zip", {0x23170F69, 0x40C1, 0x278A, {0x10, 0x00, 0x00, 0x01, 0x10, 0x01, 0x00, 0x00}}};
+const ArchiveFormat kZipFormat = {
+    "zip", {0x23170F69, 0x40C1, 0x278A, {0x10, 0x00, 0x00, 0x01, 0x10, 0x01, 0x00, 0x00}}};
 
 namespace {
 
@@ -22,7 +23,8 @@ Function Export(HMODULE module, const char* name) {
 }
 
 // The class identifiers of every format handler in the library.
-std::vector<GUID> ReadFormatClasses(GetNumberOfFormatsFunction getCount, GetHandlerProperty2Function getProperty) {
+std::vector<GUID> ReadFormatClasses(GetNumberOfFormatsFunction getCount,
+                                    GetHandlerProperty2Function getProperty) {
   std::vector<GUID> classes;
   uint32_t count = 0;
   if (FAILED(getCount(&count))) return classes;
@@ -46,11 +48,13 @@ CodecLibrary::CodecLibrary(const std::wstring& fileName) {
   // A bare name is looked for beside the executable and among the system's libraries only: the current
   // folder and PATH are no places to load code from in an installer running as administrator.
   const bool bareName = fileName.find_first_of(L"\\/:") == std::wstring::npos;
-  OwnedModule module(bareName ? LoadLibraryExW(fileName.c_str(), nullptr,
-                                               LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32)
-                              : LoadLibraryW(fileName.c_str()));
+  OwnedModule module(bareName
+                         ? LoadLibraryExW(fileName.c_str(), nullptr,
+                                          LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32)
+                         : LoadLibraryW(fileName.c_str()));
   if (!module) {
-    throw ArchiveError("Cannot load the codec library " + Quoted(fileName) + ": " + SystemErrorText(GetLastError()));
+    throw ArchiveError("Cannot load the codec library " + Quoted(fileName) + ": " +
+                       SystemErrorText(GetLastError()));
   }
   m_createObject = Export<CreateObjectFunction>(module.get(), "CreateObject");
   m_setLargePageMode = Export<SetLargePageModeFunction>(module.get(), "SetLargePageMode");

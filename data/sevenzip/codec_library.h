@@ -22,7 +22,8 @@ extern const ArchiveFormat kZipFormat;
 class CodecLibrary {
  public:
   // Loads the library by path, or by bare file name from the executable's folder (else the system folder),
-  // and reads its format table. Throws ArchiveError when the file cannot be loaded or is not the codec library.
+  // and reads its format table. Throws ArchiveError when the file cannot be loaded or is not the codec
+  // library.
   explicit CodecLibrary(const std::wstring& fileName);
   ~CodecLibrary();
   CodecLibrary(const CodecLibrary&) = delete;

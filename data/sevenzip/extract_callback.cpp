@@ -5,9 +5,12 @@
 
 namespace sevenzip {
 
-ExtractCallback::ExtractCallback(std::wstring root, std::vector<ItemTarget> items, const ExtractCallbacks& callbacks,
-                                 std::wstring password)
-    : m_root(std::move(root)), m_items(std::move(items)), m_callbacks(callbacks), m_password(std::move(password)) {
+ExtractCallback::ExtractCallback(std::wstring root, std::vector<ItemTarget> items,
+                                 const ExtractCallbacks& callbacks, std::wstring password)
+    : m_root(std::move(root)),
+      m_items(std::move(items)),
+      m_callbacks(callbacks),
+      m_password(std::move(password)) {
   m_knownFolders.insert(m_root);
 }
 

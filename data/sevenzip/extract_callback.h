@@ -18,10 +18,10 @@ namespace sevenzip {
 
 // The caller's view of an extraction, each optional. They run on the extracting thread.
 struct ExtractCallbacks {
-  std::function<void(uint64_t total)> total;            // bytes to unpack
-  std::function<bool(uint64_t processed)> progress;     // false stops the extraction
+  std::function<void(uint64_t total)> total;         // bytes to unpack
+  std::function<bool(uint64_t processed)> progress;  // false stops the extraction
   std::function<void(uint64_t packed, uint64_t unpacked)> ratio;
-  std::function<void(const std::wstring& item)> file;   // the item about to be written
+  std::function<void(const std::wstring& item)> file;  // the item about to be written
 };
 
 // One archive item as it will be written (its path already checked and made relative).
@@ -34,7 +34,8 @@ struct ItemTarget {
   DWORD attributes = 0;
 };
 
-class ExtractCallback : public ComObject<IArchiveExtractCallback, ICompressProgressInfo, ICryptoGetTextPassword> {
+class ExtractCallback
+    : public ComObject<IArchiveExtractCallback, ICompressProgressInfo, ICryptoGetTextPassword> {
  public:
   // `root`: the destination as an absolute long-path form ("\\?\C:\dest"), which must exist. `items` by
   // index; `callbacks` must outlive the extraction.
@@ -43,7 +44,8 @@ class ExtractCallback : public ComObject<IArchiveExtractCallback, ICompressProgr
 
   HRESULT STDMETHODCALLTYPE SetTotal(uint64_t total) override;
   HRESULT STDMETHODCALLTYPE SetCompleted(const uint64_t* completed) override;
-  HRESULT STDMETHODCALLTYPE GetStream(uint32_t index, ISequentialOutStream** stream, int32_t askMode) override;
+  HRESULT STDMETHODCALLTYPE GetStream(uint32_t index, ISequentialOutStream** stream,
+                                      int32_t askMode) override;
   HRESULT STDMETHODCALLTYPE PrepareOperation(int32_t askMode) override;
   HRESULT STDMETHODCALLTYPE SetOperationResult(int32_t result) override;
   HRESULT STDMETHODCALLTYPE SetRatioInfo(const uint64_t* inSize, const uint64_t* outSize) override;

@@ -54,7 +54,8 @@ std::wstring LongPathForm(std::wstring full) {
 // self-extracting "name.exe" is not one).
 bool IsSpannedVolumeName(const std::wstring& name) {
   const size_t dot = name.find_last_of(L'.');
-  if (dot == std::wstring::npos || dot + 3 > name.size() || (name[dot + 1] != L'z' && name[dot + 1] != L'Z')) {
+  if (dot == std::wstring::npos || dot + 3 > name.size() ||
+      (name[dot + 1] != L'z' && name[dot + 1] != L'Z')) {
     return false;
   }
   for (size_t i = dot + 2; i < name.size(); ++i) {
@@ -149,8 +150,8 @@ std::vector<ItemTarget> InputArchive::PlanItems() const {
     const ItemPathProblem problem = ResolveItemPath(path, item.relative);
     if (problem != ItemPathProblem::kNone || (!item.isFolder && item.relative.empty())) {
       throw ArchiveError("Refused to extract the item " + Quoted(path) + ": its path " +
-                         DescribeItemPathProblem(problem == ItemPathProblem::kNone ? ItemPathProblem::kInvalidName
-                                                                                   : problem));
+                         DescribeItemPathProblem(
+                             problem == ItemPathProblem::kNone ? ItemPathProblem::kInvalidName : problem));
     }
     if (SUCCEEDED(m_archive->GetProperty(i, kpidEncrypted, value.Receive())) && value->vt == VT_BOOL) {
       item.encrypted = value->boolVal != VARIANT_FALSE;
@@ -168,14 +169,16 @@ std::vector<ItemTarget> InputArchive::PlanItems() const {
 
 void InputArchive::ExtractTo(const std::wstring& folder) {
   const std::wstring full = folder.empty() ? std::wstring() : FullPath(folder);
-  if (full.empty()) throw ArchiveError("Cannot extract into the folder " + Quoted(folder) + ": not a valid path");
+  if (full.empty())
+    throw ArchiveError("Cannot extract into the folder " + Quoted(folder) + ": not a valid path");
   // Every item is checked before the first one is written.
   std::vector<ItemTarget> items = PlanItems();
   const std::wstring root = LongPathForm(full);
   if (const DWORD error = CreateFolderTree(root)) {
     throw ArchiveError("Cannot create the folder " + Quoted(folder) + ": " + SystemErrorText(error));
   }
-  ComPtr<ExtractCallback> callback = MakeComObject<ExtractCallback>(root, std::move(items), m_callbacks, m_password);
+  ComPtr<ExtractCallback> callback =
+      MakeComObject<ExtractCallback>(root, std::move(items), m_callbacks, m_password);
   const HRESULT result = m_archive->Extract(nullptr, 0xFFFFFFFF, 0, callback.Get());
   callback->Complete(result);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <unknwn.h>
 
 #include <cstdint>
@@ -73,7 +74,8 @@ struct IArchiveExtractCallback : IProgress {
   using Parent = IProgress;
   static constexpr GUID kIid = MakeInterfaceId(0x06, 0x20);
   // The stream for item `index`, or null to skip its data; askMode is one of ExtractAskMode.
-  virtual HRESULT STDMETHODCALLTYPE GetStream(uint32_t index, ISequentialOutStream** stream, int32_t askMode) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetStream(uint32_t index, ISequentialOutStream** stream,
+                                              int32_t askMode) = 0;
   virtual HRESULT STDMETHODCALLTYPE PrepareOperation(int32_t askMode) = 0;
   // result is one of OperationResult.
   virtual HRESULT STDMETHODCALLTYPE SetOperationResult(int32_t result) = 0;
@@ -112,13 +114,13 @@ struct IInArchive : IUnknown {
 
 // Item and archive property identifiers used here.
 enum ItemProperty : PROPID {
-  kpidPath = 3,       // VT_BSTR, folders separated by backslashes
-  kpidName = 4,       // VT_BSTR (asked of the volume callback: the first volume's file name)
-  kpidIsDir = 6,      // VT_BOOL
-  kpidSize = 7,       // VT_UI8
-  kpidAttrib = 9,     // VT_UI4, Windows attributes in the low 16 bits
-  kpidMTime = 12,     // VT_FILETIME
-  kpidEncrypted = 15, // VT_BOOL
+  kpidPath = 3,        // VT_BSTR, folders separated by backslashes
+  kpidName = 4,        // VT_BSTR (asked of the volume callback: the first volume's file name)
+  kpidIsDir = 6,       // VT_BOOL
+  kpidSize = 7,        // VT_UI8
+  kpidAttrib = 9,      // VT_UI4, Windows attributes in the low 16 bits
+  kpidMTime = 12,      // VT_FILETIME
+  kpidEncrypted = 15,  // VT_BOOL
   kpidErrorFlags = 71,
 };
 

@@ -20,7 +20,8 @@ enum class ItemPathProblem {
 };
 
 // Resolves an item path (separators: slash, backslash, kStoredBackslash) into a path relative to the
-// destination: backslashes, no empty, "." or ".." components. An empty result means the destination itself. kNone when safe.
+// destination: backslashes, no empty, "." or ".." components. An empty result means the destination itself.
+// kNone when safe.
 ItemPathProblem ResolveItemPath(const std::wstring& itemPath, std::wstring& relative);
 
 // "is an absolute path", "leads outside the destination folder", ...

@@ -10,7 +10,8 @@
 
 namespace sevenzip {
 
-class OpenCallback : public ComObject<IArchiveOpenCallback, IArchiveOpenVolumeCallback, ICryptoGetTextPassword> {
+class OpenCallback
+    : public ComObject<IArchiveOpenCallback, IArchiveOpenVolumeCallback, ICryptoGetTextPassword> {
  public:
   // `folder` and `fileName` locate the archive's file; both empty for an archive in memory (no volumes).
   OpenCallback(std::wstring folder, std::wstring fileName, std::wstring password);

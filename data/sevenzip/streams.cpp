@@ -101,7 +101,8 @@ HRESULT MemoryInStream::GetSize(uint64_t* size) {
 
 ComPtr<FileOutStream> FileOutStream::Create(const std::wstring& path, DWORD& error) {
   for (int attempt = 0; attempt < 2; ++attempt) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
       error = 0;
       return ComPtr<FileOutStream>::Adopt(new FileOutStream(file, path));

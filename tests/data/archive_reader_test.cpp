@@ -22,8 +22,9 @@ class ArchiveFixtures : public ::testing::Environment {
 
   void SetUp() override {
     s_folder = std::make_unique<ScratchDirectory>();
-    const std::string command = "python3 '" + UnixPathFromWindows(SourcePath(L"tests/data/archive_fixtures.py")) +
-                                "' '" + UnixPathFromWindows(s_folder->Path()) + "'";
+    const std::string command = "python3 '" +
+                                UnixPathFromWindows(SourcePath(L"tests/data/archive_fixtures.py")) + "' '" +
+                                UnixPathFromWindows(s_folder->Path()) + "'";
     ASSERT_EQ(RunUnixCommand(command, 300000), 0) << command;
 
     // With no library beside the executable, opening fails with a text saying why (one in the current
@@ -38,8 +39,9 @@ class ArchiveFixtures : public ::testing::Environment {
     SetCurrentDirectoryW(previous);
     QelArchiveReader reader;
     EXPECT_FALSE(reader.openFile(CWString(Path(L"tree.zip").c_str()), CWString()));
-    EXPECT_NE(std::wstring(reader.lastErrorText().GetText()).find(L"Cannot load the codec library \"7z.dll\""),
-              std::wstring::npos)
+    EXPECT_NE(
+        std::wstring(reader.lastErrorText().GetText()).find(L"Cannot load the codec library \"7z.dll\""),
+        std::wstring::npos)
         << reader.lastErrorText().GetText();
 
     ASSERT_TRUE(writeCodecLibraryFile(libraryPath));
@@ -102,6 +104,13 @@ void ExpectSameTree(const std::wstring& expectedRoot, const std::wstring& actual
   EXPECT_EQ(actual.size(), expected.size());
 }
 
+// extractArchive of one fixture archive (no password) into `destination`.
+int ExtractFixture(ArchiveReader& reader, const wchar_t* archive, const std::wstring& destination,
+                   CWString& error) {
+  return reader.extractArchive(Text(ArchiveFixtures::Path(archive)), CVolMem(), CWString(), error,
+                               Text(destination));
+}
+
 // A receiving object recording the progress events it gets.
 struct ProgressRecord {
   std::wstring fileName;
@@ -140,9 +149,7 @@ TEST(ExtractArchive, ExtractsEveryKindOfItemByteExactAndReplacesExistingFiles) {
 
   ArchiveReader reader;
   CWString error(L"untouched");
-  EXPECT_EQ(reader.extractArchive(Text(ArchiveFixtures::Path(L"tree.zip")), CVolMem(), CWString(), error,
-                                  Text(destination.Path())),
-            1);
+  EXPECT_EQ(ExtractFixture(reader, L"tree.zip", destination.Path(), error), 1);
   EXPECT_STREQ(error.GetText(), L"untouched");
   EXPECT_STREQ(reader.lastErrorText().GetText(), L"OK");
   EXPECT_FALSE(reader.isOpen());
@@ -159,10 +166,7 @@ TEST(ExtractArchive, ChineseFileAndFolderNamesAreExtracted) {
   RemoveDirectoryW((destination / L"探测").c_str());
   ArchiveReader reader;
   CWString error;
-  EXPECT_EQ(reader.extractArchive(Text(ArchiveFixtures::Path(L"cjk.zip")), CVolMem(), CWString(), error,
-                                  Text(destination.Path())),
-            1)
-      << error.GetText();
+  EXPECT_EQ(ExtractFixture(reader, L"cjk.zip", destination.Path(), error), 1) << error.GetText();
   ExpectSameTree(ArchiveFixtures::Path(L"cjk"), destination.Path());
   EXPECT_EQ(ReadWholeFile(destination / L"资料\\说明文档.txt").substr(0, 13), "中文内容\n");
 }
@@ -182,8 +186,8 @@ TEST(ExtractArchive, FromMemoryExtractsTheSameAsFromTheFile) {
   ScratchDirectory second;
   const std::string bytes = ReadWholeFile(ArchiveFixtures::Path(L"tree.zip"));
   CWString error;
-  EXPECT_EQ(reader.extractArchive(CWString(), CVolMem(bytes.data(), static_cast<int64_t>(bytes.size())), CWString(),
-                                  error, Text(second.Path())),
+  EXPECT_EQ(reader.extractArchive(CWString(), CVolMem(bytes.data(), static_cast<int64_t>(bytes.size())),
+                                  CWString(), error, Text(second.Path())),
             1);
   ExpectSameTree(ArchiveFixtures::Path(L"tree"), second.Path());
 }
@@ -192,10 +196,7 @@ TEST(ExtractArchive, ASpannedArchiveIsReadFromTheVolumesBesideItsZipFile) {
   ScratchDirectory destination;
   ArchiveReader reader;
   CWString error;
-  EXPECT_EQ(reader.extractArchive(Text(ArchiveFixtures::Path(L"product.zip")), CVolMem(), CWString(), error,
-                                  Text(destination.Path())),
-            1)
-      << error.GetText();
+  EXPECT_EQ(ExtractFixture(reader, L"product.zip", destination.Path(), error), 1) << error.GetText();
   ExpectSameTree(ArchiveFixtures::Path(L"spanned"), destination.Path());
 }
 
@@ -213,8 +214,8 @@ TEST(ExtractArchive, ASpannedArchiveWithAVolumeMissingFails) {
     EXPECT_EQ(reader.extractArchive(Text(parts / L"product.zip"), CVolMem(), CWString(), error,
                                     Text(destination.Path())),
               0);
-    EXPECT_TRUE(Contains(error, L"\"product.zip\" is incomplete: its volume \"" + std::wstring(missing) +
-                                    L"\" is missing"))
+    EXPECT_TRUE(Contains(
+        error, L"\"product.zip\" is incomplete: its volume \"" + std::wstring(missing) + L"\" is missing"))
         << error.GetText();
     // Refused before anything was written.
     EXPECT_TRUE(ListTree(destination.Path()).empty());
@@ -236,7 +237,8 @@ TEST(ExtractArchive, FailuresGiveZeroAndAnEnglishCause) {
       {work / L"not_a_zip.zip", L"", L"it is not a zip archive"},
       {work / L"truncated.zip", L"", L"truncated"},
       {ArchiveFixtures::Path(L"crc.zip"), L"", L"CRC error in \"bad.txt\""},
-      {ArchiveFixtures::Path(L"encrypted_aes.zip"), L"", L"\"secret.txt\" is encrypted and no password was given"},
+      {ArchiveFixtures::Path(L"encrypted_aes.zip"), L"",
+       L"\"secret.txt\" is encrypted and no password was given"},
       {ArchiveFixtures::Path(L"encrypted_aes.zip"), L"wrong", L"Wrong password for \"secret.txt\""},
       {ArchiveFixtures::Path(L"encrypted_zipcrypto.zip"), L"", L"is encrypted and no password was given"},
       {ArchiveFixtures::Path(L"encrypted_zipcrypto.zip"), L"wrong", L"Wrong password for \"secret.txt\""},
@@ -262,11 +264,12 @@ TEST(ExtractArchive, TheRightPasswordOpensAnEncryptedArchive) {
     ScratchDirectory destination;
     ArchiveReader reader;
     CWString error;
-    EXPECT_EQ(reader.extractArchive(Text(ArchiveFixtures::Path(name)), CVolMem(), CWString(L"Tonvexa-9"), error,
-                                    Text(destination.Path())),
+    EXPECT_EQ(reader.extractArchive(Text(ArchiveFixtures::Path(name)), CVolMem(), CWString(L"Tonvexa-9"),
+                                    error, Text(destination.Path())),
               1)
         << error.GetText();
-    EXPECT_EQ(ReadWholeFile(destination / L"secret.txt"), ReadWholeFile(ArchiveFixtures::Path(L"secret\\secret.txt")));
+    EXPECT_EQ(ReadWholeFile(destination / L"secret.txt"),
+              ReadWholeFile(ArchiveFixtures::Path(L"secret\\secret.txt")));
   }
 }
 
@@ -289,9 +292,7 @@ TEST(ArchiveReaderProgress, ReportsEveryStepUpTo100PercentToTheBoundHandler) {
   ArchiveReader reader;
   reader.bindProgressEvent(&ProgressReceiver::OnProgress, receiver.events.Holder(), 7);
   CWString error;
-  ASSERT_EQ(reader.extractArchive(Text(ArchiveFixtures::Path(L"tree.zip")), CVolMem(), CWString(), error,
-                                  Text(destination.Path())),
-            1);
+  ASSERT_EQ(ExtractFixture(reader, L"tree.zip", destination.Path(), error), 1);
   ASSERT_FALSE(receiver.records.empty());
   EXPECT_EQ(receiver.sender, static_cast<CVolObject*>(&reader));
   EXPECT_EQ(receiver.extra, 7);
@@ -320,9 +321,7 @@ TEST(ArchiveReaderProgress, AHandlerAskingToStopCancelsTheExtraction) {
   ArchiveReader reader;
   reader.bindProgressEvent(&ProgressReceiver::OnProgress, receiver.events.Holder());
   CWString error;
-  EXPECT_EQ(reader.extractArchive(Text(ArchiveFixtures::Path(L"tree.zip")), CVolMem(), CWString(), error,
-                                  Text(destination.Path())),
-            0);
+  EXPECT_EQ(ExtractFixture(reader, L"tree.zip", destination.Path(), error), 0);
   EXPECT_TRUE(Contains(error, L"cancelled")) << error.GetText();
   EXPECT_EQ(receiver.records.size(), 2u);
   // What was written before the stop is whole; the item being written is gone.
@@ -341,18 +340,15 @@ TEST(ArchiveReaderProgress, NothingToUnpackRaisesNoEventAndLongNamesArePassedWho
   CWString error;
 
   ScratchDirectory empty;
-  EXPECT_EQ(reader.extractArchive(Text(ArchiveFixtures::Path(L"empty_items.zip")), CVolMem(), CWString(), error,
-                                  Text(empty.Path())),
-            1);
+  EXPECT_EQ(ExtractFixture(reader, L"empty_items.zip", empty.Path(), error), 1);
   EXPECT_TRUE(receiver.records.empty());
   EXPECT_TRUE(Exists(empty / L"folder\\nothing.txt"));
 
   ScratchDirectory named;
-  EXPECT_EQ(reader.extractArchive(Text(ArchiveFixtures::Path(L"long_name.zip")), CVolMem(), CWString(), error,
-                                  Text(named.Path())),
-            1);
+  EXPECT_EQ(ExtractFixture(reader, L"long_name.zip", named.Path(), error), 1);
   ASSERT_FALSE(receiver.records.empty());
-  EXPECT_EQ(receiver.records.back().fileName, L"a_folder_with_a_long_name\\and_a_file_name_that_is_long_too.txt");
+  EXPECT_EQ(receiver.records.back().fileName,
+            L"a_folder_with_a_long_name\\and_a_file_name_that_is_long_too.txt");
 }
 
 TEST(ArchiveReaderProgress, WithoutAHandlerExtractionRunsToTheEnd) {
@@ -360,9 +356,7 @@ TEST(ArchiveReaderProgress, WithoutAHandlerExtractionRunsToTheEnd) {
   ArchiveReader reader;
   EXPECT_EQ(reader.onProgress(L"x", 50, 2, 1, 0), 0);
   CWString error;
-  EXPECT_EQ(reader.extractArchive(Text(ArchiveFixtures::Path(L"long_name.zip")), CVolMem(), CWString(), error,
-                                  Text(destination.Path())),
-            1);
+  EXPECT_EQ(ExtractFixture(reader, L"long_name.zip", destination.Path(), error), 1);
 }
 
 TEST(ExtractArchive, ItemsReachingOutsideTheDestinationAreRefusedAndNothingIsWritten) {
@@ -378,8 +372,8 @@ TEST(ExtractArchive, ItemsReachingOutsideTheDestinationAreRefusedAndNothingIsWri
     const std::wstring destination = parent / L"product";
     ArchiveReader reader;
     CWString error;
-    EXPECT_EQ(reader.extractArchive(Text(ArchiveFixtures::Path(L"slip_" + std::to_wstring(i) + L".zip")), CVolMem(),
-                                    CWString(), error, Text(destination)),
+    EXPECT_EQ(reader.extractArchive(Text(ArchiveFixtures::Path(L"slip_" + std::to_wstring(i) + L".zip")),
+                                    CVolMem(), CWString(), error, Text(destination)),
               0);
     // The error names the item (with the separators the library reports).
     std::wstring expected(items[i].begin(), items[i].end());
@@ -405,10 +399,7 @@ TEST(ExtractArchive, DotDotThatStaysInsideIsResolved) {
   ScratchDirectory destination;
   ArchiveReader reader;
   CWString error;
-  EXPECT_EQ(reader.extractArchive(Text(ArchiveFixtures::Path(L"inner_dots.zip")), CVolMem(), CWString(), error,
-                                  Text(destination.Path())),
-            1)
-      << error.GetText();
+  EXPECT_EQ(ExtractFixture(reader, L"inner_dots.zip", destination.Path(), error), 1) << error.GetText();
   EXPECT_EQ(ReadWholeFile(destination / L"inside.txt"), "inside\n");
 }
 
