@@ -21,3 +21,9 @@ function(tonvexa_add_folder_tests folder)
     tonvexa_add_test(${folder}_${base} LABEL ${folder} SOURCES ${src} ${ARGN})
   endforeach()
 endfunction()
+
+# Tests that read pixels off the screen or send real input through the X server (xdotool) must not overlap
+# with other such tests in the shared display: they run one at a time.
+function(tonvexa_exclusive_display)
+  set_tests_properties(${ARGN} PROPERTIES RESOURCE_LOCK x_display)
+endfunction()
