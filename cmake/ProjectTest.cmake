@@ -23,7 +23,7 @@ function(tonvexa_add_folder_tests folder)
 endfunction()
 
 # Tests that read pixels off the screen or send real input through the X server (xdotool) must not overlap
-# with other such tests in the shared display: they run one at a time.
+# with any other test's windows in the shared display: they run alone.
 function(tonvexa_exclusive_display)
-  set_tests_properties(${ARGN} PROPERTIES RESOURCE_LOCK x_display)
+  set_tests_properties(${ARGN} PROPERTIES RUN_SERIAL TRUE)
 endfunction()
