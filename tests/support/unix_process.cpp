@@ -23,6 +23,16 @@ bool StartUnixProcess(const std::wstring& commandLine) {
   return true;
 }
 
+bool StartUnixShellCommand(const std::string& shellCommand) {
+  std::wstring line = L"/bin/sh -c \"";
+  for (char c : shellCommand) {
+    if (c == '"' || c == '\\') line += L'\\';
+    line += static_cast<wchar_t>(static_cast<unsigned char>(c));
+  }
+  line += L"\"";
+  return StartUnixProcess(line);
+}
+
 int RunUnixCommand(const std::string& shellCommand, int timeoutMs) {
   static std::atomic<int> counter{0};
   const std::wstring statusFile =
@@ -34,13 +44,7 @@ int RunUnixCommand(const std::string& shellCommand, int timeoutMs) {
   // The status goes to a temporary name first, so a half-written file is never read.
   std::string script = "(" + shellCommand + ") </dev/null >/dev/null 2>&1; echo $? > '" + unixStatus +
                        ".tmp' && mv '" + unixStatus + ".tmp' '" + unixStatus + "'";
-  std::wstring line = L"/bin/sh -c \"";
-  for (char c : script) {
-    if (c == '"' || c == '\\') line += L'\\';
-    line += static_cast<wchar_t>(static_cast<unsigned char>(c));
-  }
-  line += L"\"";
-  if (!StartUnixProcess(line)) return -1;
+  if (!StartUnixShellCommand(script)) return -1;
   for (int waited = 0; waited < timeoutMs; waited += 20) {
     const std::string status = ReadWholeFile(statusFile);
     if (!status.empty()) {

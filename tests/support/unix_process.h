@@ -9,6 +9,10 @@
 // Starts `commandLine` (first word: the Unix path of the program). Returns false when Wine refused it.
 bool StartUnixProcess(const std::wstring& commandLine);
 
+// Starts a Linux shell command under /bin/sh without waiting for it. The command inherits the test's
+// standard handles: redirect them in the command when it outlives the test's own output.
+bool StartUnixShellCommand(const std::string& shellCommand);
+
 // Runs a Linux shell command and waits for it: the command runs under /bin/sh, its exit status is
 // written to a scratch file that this function polls. Returns the exit status, or -1 on time-out.
 int RunUnixCommand(const std::string& shellCommand, int timeoutMs = 60000);
