@@ -4,6 +4,7 @@
 #include <winhttp.h>
 
 #include <cstring>
+#include <utility>
 
 #include "net/last_error_text.h"
 #include "net/proxy_info.h"
@@ -124,20 +125,20 @@ const wchar_t* OpenExchange(WinHttpRawHandle session, const CWString& url, const
   return nullptr;
 }
 
-// Reads `count` bytes into `target`, several reads when one returns less. An end of the response
-// before that is a failure (last error: the connection broke off).
-bool ReadFully(WinHttpRawHandle request, uint8_t* target, int64_t count) {
+// Reads `count` bytes into `target`, several reads when one returns less; returns how many arrived. An
+// end of the response before that is a failure (last error: the connection broke off).
+int64_t ReadFully(WinHttpRawHandle request, uint8_t* target, int64_t count) {
   int64_t filled = 0;
   while (filled < count) {
     DWORD got = 0;
-    if (!WinHttpReadData(request, target + filled, static_cast<DWORD>(count - filled), &got)) return false;
+    if (!WinHttpReadData(request, target + filled, static_cast<DWORD>(count - filled), &got)) return filled;
     if (got == 0) {
       SetLastError(ERROR_WINHTTP_CONNECTION_ERROR);
-      return false;
+      return filled;
     }
     filled += got;
   }
-  return true;
+  return filled;
 }
 
 // The response body into the record: straight into a pre-sized buffer when its length is declared,
@@ -146,17 +147,28 @@ void ReadBody(WinHttpRawHandle request, HttpResponseInfo& response) {
   int32_t index = 0;
   const int32_t declared = QueryHeaderNumber(request, WINHTTP_QUERY_CONTENT_LENGTH, index);
   if (declared >= 1) {
+    // The body keeps its declared size whatever arrives, with zeros where nothing did. Only those
+    // places are cleared, so a complete body is written once.
     uint8_t* data = static_cast<uint8_t*>(response.body.SetSize(declared));
-    std::memset(data, 0, static_cast<size_t>(declared));
     const int64_t blocks = declared / kReadBlock;
     const int64_t rest = declared % kReadBlock;
+    const int64_t restStart = blocks * kReadBlock;
     for (int64_t i = 0; i < blocks; ++i) {
-      if (!ReadFully(request, data + i * kReadBlock, kReadBlock)) {
+      const int64_t filled = ReadFully(request, data + i * kReadBlock, kReadBlock);
+      if (filled < kReadBlock) {
         Fail(response, kBlockFailed);
+        std::memset(data + i * kReadBlock + filled, 0,
+                    static_cast<size_t>(restStart - i * kReadBlock - filled));
         break;
       }
     }
-    if (rest >= 1 && !ReadFully(request, data + blocks * kReadBlock, rest)) Fail(response, kRestFailed);
+    if (rest >= 1) {
+      const int64_t filled = ReadFully(request, data + restStart, rest);
+      if (filled < rest) {
+        Fail(response, kRestFailed);
+        std::memset(data + restStart + filled, 0, static_cast<size_t>(rest - filled));
+      }
+    }
     return;
   }
   // Growing in whole blocks keeps reallocations of a large body rare.
@@ -329,20 +341,34 @@ CVolMem HttpClient::Request(CWString& url, int32_t method, const CWString& bodyT
                             const CWString& proxyUser, const CWString& proxyPassword, int32_t sendTimeout,
                             int32_t ignoreCertErrors, const CWString& acceptEncoding,
                             HttpResponseInfo& response) {
+  if (!Perform(url, method, bodyText, bodyBytes, extraHeaders, cookieText, maxRedirects, cookiesOut,
+               headersOut, requestProxy, proxyUser, proxyPassword, sendTimeout, ignoreCertErrors,
+               acceptEncoding, response)) {
+    return CVolMem();
+  }
+  return response.body;
+}
+
+bool HttpClient::Perform(CWString& url, int32_t method, const CWString& bodyText, const CVolMem& bodyBytes,
+                         const CWString& extraHeaders, const CWString& cookieText, int32_t maxRedirects,
+                         CWString& cookiesOut, CWString& headersOut, const CWString& requestProxy,
+                         const CWString& proxyUser, const CWString& proxyPassword, int32_t sendTimeout,
+                         int32_t ignoreCertErrors, const CWString& acceptEncoding,
+                         HttpResponseInfo& response) {
   CWString verb(VerbText(method));
   if (!NamesScheme(url)) url = CWString::Concat(CWConstString(L"http://"), url);
 
   const std::shared_ptr<WinHttpHandle> sessionOwner = EnsureSession();
   if (!sessionOwner) {
     Fail(response, kSessionFailed);
-    return CVolMem();
+    return false;
   }
 
   const WinHttpRawHandle session = sessionOwner->Get();
   Exchange exchange;
   if (const wchar_t* failedStep = OpenExchange(session, url, verb, escapeUrl != 0, exchange)) {
     Fail(response, failedStep);
-    return CVolMem();
+    return false;
   }
 
   CVolMem body = bodyText.IsEmpty() ? bodyBytes : bodyText.ToUtf8Bytes();
@@ -464,7 +490,7 @@ CVolMem HttpClient::Request(CWString& url, int32_t method, const CWString& bodyT
   exchange.Close();
   cookiesOut = response.cookies;
   headersOut = response.headers;
-  return response.body;
+  return true;
 }
 
 HttpClient& ProcessHttpClient() {
@@ -498,8 +524,13 @@ CVolMem FetchBytes(const CWString& url) {
   CWString cookies;
   CWString headers;
   HttpResponseInfo response;
-  return FetchBytes(target, CWString(), CVolMem(), CWString(), CWString(), cookies, headers, CWString(),
-                    CWString(), CWString(), CWString(), response);
+  // The record is ours and goes with this call, so its body is handed over instead of copied.
+  if (!ProcessHttpClient().Perform(target, HttpClient::kGet, CWString(), CVolMem(), CWString(), CWString(),
+                                   -1, cookies, headers, CWString(), CWString(), CWString(),
+                                   kFetchSendTimeoutMs, 1, CWString(), response)) {
+    return CVolMem();
+  }
+  return std::move(response.body);
 }
 
 CWString FetchText(const CWString& url) {

@@ -78,6 +78,15 @@ class HttpClient : public CVolObject {
   int32_t autoCookies = 1;  // 0: WinHTTP's own cookie handling is off for every request
 
  private:
+  friend CVolMem FetchBytes(const CWString& url);
+
+  // Request without the returned copy: false when it ended before a request handle existed (the result
+  // is then empty), true when the record holds what arrived.
+  bool Perform(CWString& url, int32_t method, const CWString& bodyText, const CVolMem& bodyBytes,
+               const CWString& extraHeaders, const CWString& cookieText, int32_t maxRedirects,
+               CWString& cookiesOut, CWString& headersOut, const CWString& requestProxy,
+               const CWString& proxyUser, const CWString& proxyPassword, int32_t sendTimeout,
+               int32_t ignoreCertErrors, const CWString& acceptEncoding, HttpResponseInfo& response);
   // Opens the session unless it is open; null (last error set) when the platform refused. The caller's
   // reference keeps the session open while it is in use.
   std::shared_ptr<WinHttpHandle> EnsureSession();
