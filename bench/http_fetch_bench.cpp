@@ -117,8 +117,10 @@ int main(int argc, char** argv) {
 
   std::printf("body: %.0f MiB, %d runs of each, taking turns (MB = 10^6 bytes)\n", size / 1048576.0, runs);
   for (const Series* series : {&bare, &whole, &fetch}) {
-    std::printf("%-34s best %6.1f MB/s, median %6.1f MB/s, median %.2fx the 1 MiB loop\n", series->name,
-                series->Best(), series->Median(), series->Median() / bare.Median());
+    std::printf(
+        "%-34s best %6.1f MB/s, median %6.1f MB/s; median %.2fx the 1 MiB loop, %.2fx the whole-body loop\n",
+        series->name, series->Best(), series->Median(), series->Median() / bare.Median(),
+        series->Median() / whole.Median());
   }
   std::printf(
       "peak working set: %.0f MiB at start, %.0f MiB after a bare download, %.0f MiB after FetchBytes "

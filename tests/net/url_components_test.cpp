@@ -6,7 +6,7 @@
 
 #include "net/proxy_info.h"
 #include "net/url_components.h"
-#include "runtime/serial_stream.h"
+#include "support/serial_round_trip.h"
 
 namespace {
 
@@ -110,12 +110,9 @@ TEST(ProxyInfo, DefaultsAndDump) {
 TEST(NetValueClasses, SaveLoadCloneAndEquality) {
   UrlComponents parts;
   ASSERT_TRUE(ParseUrl(CWString(L"http://u:p@host:81/path?q"), parts, 0));
-  MemorySerialStream stream;
-  parts.Save(stream);
-  MemorySerialStream reader(stream.Data());
-  UrlComponents loaded;
-  loaded.Load(reader);
-  EXPECT_TRUE(reader.Good());
+  bool good = false;
+  UrlComponents loaded = SavedAndLoaded(parts, &good);
+  EXPECT_TRUE(good);
   EXPECT_TRUE(loaded.IsEqual(parts));
   loaded.port = 82;
   EXPECT_FALSE(loaded.IsEqual(parts));
