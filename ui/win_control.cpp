@@ -102,11 +102,7 @@ int CVolWinControl::FireKey(BaseEvent which, const WindowMessage& message) {
 }
 
 bool CVolWinControl::Dispatch(WindowMessage& message) {
-  if (m_events[kRawMessage].Fire<int, int32_t, int64_t, int64_t>(this, 0, static_cast<int32_t>(message.message),
-                                                                   static_cast<int64_t>(message.wParam),
-                                                                   static_cast<int64_t>(message.lParam)) != 0) {
-    return true;
-  }
+  if (FireRawMessage(message)) return true;
   int result = 0;
   switch (message.message) {
     case WM_LBUTTONDOWN: result = FireMouse(kLeftButtonDown, message); break;
@@ -145,6 +141,12 @@ bool CVolWinControl::Dispatch(WindowMessage& message) {
     default: return false;
   }
   return result != 0;
+}
+
+bool CVolWinControl::FireRawMessage(const WindowMessage& message) {
+  return m_events[kRawMessage].Fire<int, int32_t, int64_t, int64_t>(this, 0, static_cast<int32_t>(message.message),
+                                                                      static_cast<int64_t>(message.wParam),
+                                                                      static_cast<int64_t>(message.lParam)) != 0;
 }
 
 bool CVolWinControl::DispatchDroppedFiles(WindowMessage& message) {

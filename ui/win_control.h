@@ -135,7 +135,7 @@ class CVolWinControl : public CVolRefObject {
   // --- Window utilities ---
   // With a window: its text, then a repaint unless the control redraws itself (containers with events).
   // The text is also kept in the window object for a later creation.
-  void SetTitle(const CWString& title);
+  virtual void SetTitle(const CWString& title);
   // The window's text, or the stored title without a window.
   CWString GetTitle() const;
   // Loads system cursor `id` (e.g. 32649 hand, 32512 arrow) for the window; shown at once. False when
@@ -160,6 +160,8 @@ class CVolWinControl : public CVolRefObject {
   // A control whose window object owns `native`.
   explicit CVolWinControl(std::unique_ptr<CVolNativeWindow> native);
 
+  // Fires the raw-message event (base event 14); true when its handler returned non-zero.
+  bool FireRawMessage(const WindowMessage& message);
   // Containers with events repaint themselves when their title changes; other controls are invalidated.
   virtual bool RedrawsItselfOnTitleChange() const { return false; }
 

@@ -210,6 +210,63 @@ TEST(Forms, ClosingAsksTheRequestAndTheMayCloseQuery) {
   EXPECT_FALSE(IsWindow(window));
 }
 
+struct FormEvents : CVolObject {
+  FormEvents() : events(this) {}
+  ~FormEvents() override { events.Detach(); }
+  static int Log(CVolObject* self, CVolObject*, int32_t extra) {
+    static_cast<FormEvents*>(self)->log.push_back(extra);
+    return 0;
+  }
+  static int LogValue(CVolObject* self, CVolObject*, int32_t extra, int32_t value) {
+    static_cast<FormEvents*>(self)->log.push_back(extra * 100 + value);
+    return 0;
+  }
+  EventReceiver events;
+  std::vector<int> log;
+};
+
+TEST(Forms, ActivationTrayAndMenuNotifications) {
+  UiTestApp app;
+  TestForm form;
+  FormEvents events;
+  form.BindEvent(kFirstActivation, &FormEvents::Log, events.events.Holder(), 1);
+  form.BindEvent(kActivated, &FormEvents::Log, events.events.Holder(), 2);
+  form.BindEvent(kDeactivated, &FormEvents::Log, events.events.Holder(), 3);
+  form.BindEvent(kTrayNotification, &FormEvents::LogValue, events.events.Holder(), 4);
+  form.BindEvent(kMenuSelect, &FormEvents::LogValue, events.events.Holder(), 5);
+  ASSERT_TRUE(form.CreateDefault());
+  HWND window = form.GetHwnd();
+  events.log.clear();  // creation may already have activated the form
+  SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);
+  SendMessageW(window, WM_ACTIVATE, WA_ACTIVE, 0);
+  for (LPARAM mouse : {WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP, WM_CONTEXTMENU, WM_MOUSEMOVE}) {
+    SendMessageW(window, kTrayNotifyMessage, 0, mouse);
+  }
+  SendMessageW(window, WM_MENUSELECT, MAKEWPARAM(42, MF_STRING), 1);
+  SendMessageW(window, WM_MENUSELECT, MAKEWPARAM(3, MF_POPUP), 1);
+  SendMessageW(window, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+  // First activation happened at most once, before this point; the rest in order.
+  EXPECT_EQ(events.log, (std::vector<int>{3, 2, 401, 402, 403, 403, 542, 500, 500}));
+}
+
+TEST(Forms, StylePropertiesApplyToALiveWindow) {
+  UiTestApp app;
+  TestForm form;
+  form.SetMovable(false);
+  form.SetTitle(CWString(L"styled"));
+  ASSERT_TRUE(form.CreateDefault());
+  HWND window = form.GetHwnd();
+  EXPECT_EQ(GetMenuState(GetSystemMenu(window, FALSE), SC_MOVE, MF_BYCOMMAND), static_cast<UINT>(-1));
+  auto style = [&] { return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)); };
+  EXPECT_EQ(style() & (WS_CAPTION | WS_SYSMENU), static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
+  form.SetMaxBox(true);
+  EXPECT_TRUE(style() & WS_MAXIMIZEBOX);
+  form.SetBorderStyle(0);
+  EXPECT_EQ(style() & (WS_CAPTION | WS_THICKFRAME | WS_DLGFRAME), 0u);
+  form.SetBorderStyle(2);
+  EXPECT_EQ(style() & (WS_CAPTION | WS_SYSMENU), static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
+}
+
 TEST(Forms, SizeLimitsHandlerChangesTheLimits) {
   UiTestApp app;
   TestForm form;
