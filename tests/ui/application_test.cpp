@@ -9,18 +9,11 @@
 
 #include "runtime/exception.h"
 #include "ui/idle_list.h"
-#include "ui/win_form.h"
+#include "support/ui_test_app.h"
 
 namespace {
 
 std::vector<std::string> g_log;
-
-class Form : public CVolWinForm {
- public:
-  ~Form() override { BeginDestruction(); }
-  int32_t DefaultClientWidth() override { return 200; }
-  int32_t DefaultClientHeight() override { return 100; }
-};
 
 class TestApp : public CVolHookedApp {
   VOL_CLASS_IDENTITY(TestApp, CVolHookedApp, "TestApp")
@@ -40,7 +33,7 @@ class TestApp : public CVolHookedApp {
     return false;
   }
   void ExitHook(int64_t, int64_t, int64_t) override { g_log.push_back("exit hook"); }
-  Form form;
+  SizedForm form{200, 100};
 };
 bool TestApp::openWindow = true;
 

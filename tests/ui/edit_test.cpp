@@ -13,13 +13,6 @@
 
 namespace {
 
-class Form : public CVolWinForm {
- public:
-  ~Form() override { BeginDestruction(); }
-  int32_t DefaultClientWidth() override { return 300; }
-  int32_t DefaultClientHeight() override { return 200; }
-};
-
 struct Receiver : CVolObject {
   Receiver() : events(this) {}
   ~Receiver() override { events.Detach(); }
@@ -47,7 +40,7 @@ struct Receiver : CVolObject {
 class Edit : public ::testing::Test {
  protected:
   UiTestApp app;
-  Form form;
+  SizedForm form;
   CVolEdit edit;
   Receiver receiver;
 

@@ -14,13 +14,6 @@ namespace {
 
 constexpr wchar_t kCaption[] = L"信息: Tonvexa (message) test";
 
-class Form : public CVolWinForm {
- public:
-  ~Form() override { BeginDestruction(); }
-  int32_t DefaultClientWidth() override { return 300; }
-  int32_t DefaultClientHeight() override { return 200; }
-};
-
 // Waits for the box (a dialog with our caption) from another thread, reads its text, and answers it the way
 // a user does: with the Return key, through the X server.
 struct Answerer {
@@ -53,7 +46,7 @@ struct Answerer {
 
 TEST(ShowMessage, ReturnsTheButtonPressedAndGivesTheFocusBack) {
   UiTestApp app;
-  Form form;
+  SizedForm form;
   ASSERT_TRUE(form.CreateDefault());
   CVolEdit edit;
   ASSERT_TRUE(edit.CreateChild(form, 10, 10, 100, 24, 101));

@@ -11,17 +11,6 @@
 
 namespace {
 
-class Form : public CVolWinForm {
- public:
-  Form() {
-    SetControlBox(false);
-    SetBorderStyle(0);
-  }
-  ~Form() override { BeginDestruction(); }
-  int32_t DefaultClientWidth() override { return 300; }
-  int32_t DefaultClientHeight() override { return 200; }
-};
-
 struct Receiver : CVolObject {
   Receiver() : events(this) {}
   ~Receiver() override { events.Detach(); }
@@ -56,12 +45,14 @@ bool Saw(const std::vector<UINT>& list, UINT message) {
 class PreTranslate : public ::testing::Test {
  protected:
   UiTestApp app;
-  Form form;
+  SizedForm form;
   CVolEventContainer panel;
   HWND inner = nullptr;  // a plain child window inside the panel (not a runtime window)
   Receiver receiver;
 
   void SetUp() override {
+    form.SetControlBox(false);
+    form.SetBorderStyle(0);
     ASSERT_TRUE(form.CreateDefault());
     ASSERT_TRUE(panel.CreateChild(form, 10, 10, 100, 100, 5));
     inner = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, panel.GetHwnd(), nullptr,
