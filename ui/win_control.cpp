@@ -91,13 +91,16 @@ void CVolWinControl::FireChildCreated(int32_t childId) {
   m_events[kChildCreated].Fire<int, int32_t>(this, 0, childId);
 }
 
+// Reading the key state is costly under some platforms: the arguments are worked out only for a bound event.
 int CVolWinControl::FireMouse(BaseEvent which, const WindowMessage& message) {
+  if (!m_events[which].IsBound()) return 0;
   return m_events[which].Fire<int, int32_t, int32_t, int32_t>(this, 0, GET_X_LPARAM(message.lParam),
                                                               GET_Y_LPARAM(message.lParam),
                                                               MouseModifiers(message.wParam));
 }
 
 int CVolWinControl::FireKey(BaseEvent which, const WindowMessage& message) {
+  if (!m_events[which].IsBound()) return 0;
   return m_events[which].Fire<int, int32_t, int32_t>(this, 0, static_cast<int32_t>(message.wParam), KeyModifiers());
 }
 
@@ -114,6 +117,7 @@ bool CVolWinControl::Dispatch(WindowMessage& message) {
     case WM_MBUTTONUP: result = FireMouse(kMiddleButtonUp, message); break;
     case WM_MOUSEMOVE: result = FireMouse(kMouseMove, message); break;
     case WM_MOUSEWHEEL:
+      if (!m_events[kMouseWheel].IsBound()) break;
       result = m_events[kMouseWheel].Fire<int, int32_t, int32_t>(
           this, 0, GET_WHEEL_DELTA_WPARAM(message.wParam) / WHEEL_DELTA, MouseModifiers(GET_KEYSTATE_WPARAM(message.wParam)));
       break;
