@@ -39,9 +39,10 @@ TEST(Timer, IntervalIsStoredUntilTheWindowExistsThenTicks) {
   const ULONGLONG start = GetTickCount64();
   ASSERT_TRUE(PumpMessagesUntil([&] { return ticks.count >= 10; }, 20000));
   const ULONGLONG elapsed = GetTickCount64() - start;
-  // Ten ticks of 50 ms: never much sooner (timers do not run early), and not seconds later.
+  // Ten ticks of 50 ms: never much sooner (timers do not run early), and not many seconds later even on a
+  // loaded machine.
   EXPECT_GE(elapsed, 400u);
-  EXPECT_LT(elapsed, 5000u);
+  EXPECT_LT(elapsed, 8000u);
   EXPECT_EQ(ticks.sender, &timer);
 }
 
