@@ -1,0 +1,86 @@
+#include "net/download_status_callback.h"
+
+#include <cwchar>
+
+#include "runtime/wide_string.h"
+
+namespace {
+
+// Asked of every request, so no proxy or cache on the way answers with an old copy.
+constexpr wchar_t kNoCacheHeaders[] = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
+
+bool IsHttpError(uint32_t status) {
+  return status >= 400;
+}
+
+}  // namespace
+
+DownloadStatusCallback::DownloadStatusCallback() = default;
+
+bool DownloadStatusCallback::Assign(const CVolObject& source) {
+  if (!source.IsKindOf(ClassInfo())) return false;
+  if (&source == this) return true;
+  OnChange();
+  m_flags = source.Flags();
+  m_value = source.ValueWord();
+  return true;
+}
+
+bool DownloadStatusCallback::IsEqual(const CVolObject& other) const {
+  return IsSameClass(ClassInfo(), other.GetClassRecord()) && HeaderEquals(other);
+}
+
+void DownloadStatusCallback::Release() {
+  if (m_references.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+}
+
+HRESULT DownloadStatusCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
+                                           const wchar_t* statusText) {
+  if (IsHttpError(m_httpStatus)) return E_ABORT;
+  if (progress == 0) return S_OK;
+  const CWString text(statusText);
+  m_statusEvent.Fire<int32_t, uint64_t, uint64_t, uint64_t, const CWString&>(this, 0, progress, progressMax,
+                                                                              statusCode, text);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE DownloadStatusCallback::ComInterface::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  if (iid == IID_IUnknown || iid == IID_IBindStatusCallback) {
+    *object = static_cast<IBindStatusCallback*>(this);
+  } else if (iid == IID_IHttpNegotiate) {
+    *object = static_cast<IHttpNegotiate*>(this);
+  } else {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  m_owner.AddRef();
+  return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE DownloadStatusCallback::ComInterface::AddRef() {
+  m_owner.AddRef();
+  return static_cast<ULONG>(m_owner.ReferenceCount());
+}
+
+ULONG STDMETHODCALLTYPE DownloadStatusCallback::ComInterface::Release() {
+  // Read before releasing: the last release destroys the owner and this interface with it.
+  const ULONG remaining = static_cast<ULONG>(m_owner.ReferenceCount() - 1);
+  m_owner.Release();
+  return remaining;
+}
+
+HRESULT STDMETHODCALLTYPE DownloadStatusCallback::ComInterface::BeginningTransaction(LPCWSTR, LPCWSTR, DWORD,
+                                                                                     LPWSTR* additionalHeaders) {
+  if (!additionalHeaders) return S_OK;
+  *additionalHeaders = static_cast<LPWSTR>(CoTaskMemAlloc(sizeof kNoCacheHeaders));
+  if (*additionalHeaders) std::wmemcpy(*additionalHeaders, kNoCacheHeaders, sizeof kNoCacheHeaders / sizeof(wchar_t));
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE DownloadStatusCallback::ComInterface::OnResponse(DWORD responseCode, LPCWSTR, LPCWSTR,
+                                                                           LPWSTR* additionalHeaders) {
+  if (additionalHeaders) *additionalHeaders = nullptr;
+  m_owner.m_httpStatus = responseCode;
+  return IsHttpError(responseCode) ? E_ABORT : S_OK;
+}
