@@ -129,21 +129,6 @@ std::wstring ExpectedError(const wchar_t* stepText, DWORD code) {
   return std::wstring(stepText) + LastErrorText().GetText();
 }
 
-// A port on 127.0.0.1 where nothing listens.
-uint16_t RefusingPort() {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  int length = sizeof address;
-  getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-  closesocket(s);
-  return ntohs(address.sin_port);
-}
-
 // Whether WinHTTP here accepts the decompression option (Wine 8 refuses it).
 bool PlatformDecodesCompression() {
   HINTERNET session = WinHttpOpen(L"probe", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0);

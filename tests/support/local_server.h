@@ -86,3 +86,6 @@ class LocalServer {
 inline uint8_t ServerPatternByte(int64_t i) {
   return static_cast<uint8_t>(i % 251);
 }
+
+// A port on 127.0.0.1 where nothing listens (one just released), for connections that must be refused.
+uint16_t RefusingPort();
