@@ -1,6 +1,3 @@
-// Winsock must come before anything that includes windows.h.
-#include <winsock2.h>
-
 #include "net/file_downloader.h"
 
 #include <windows.h>
@@ -16,8 +13,8 @@
 
 #include "data/paths.h"
 #include "net/worker_thread.h"
-#include "runtime/serial_stream.h"
 #include "support/local_server.h"
+#include "support/serial_round_trip.h"
 #include "support/test_environment.h"
 
 namespace {
@@ -86,20 +83,9 @@ std::string PatternBytes(int64_t count) {
   return bytes;
 }
 
-// A URL on a local port nobody listens on: the port of a socket that was just closed.
+// A URL on a local port nobody listens on.
 std::wstring RefusedUrl() {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  int length = sizeof address;
-  getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-  closesocket(s);
-  WSACleanup();
-  return L"http://127.0.0.1:" + std::to_wstring(ntohs(address.sin_port)) + L"/part.bin";
+  return L"http://127.0.0.1:" + std::to_wstring(RefusingPort()) + L"/part.bin";
 }
 
 // Downloads into `destination` and returns the result.
@@ -194,11 +180,9 @@ TEST(FileDownloaderRelay, CopiesCompareAndSerialiseTagPathAndFileNameButNotTheBi
   std::unique_ptr<CVolObject> clone(downloader.Clone());
   EXPECT_TRUE(clone->IsEqual(downloader));
   EXPECT_FALSE(static_cast<FileDownloader&>(*clone).ProgressEvent().IsBound());
-  MemorySerialStream stream;
-  downloader.Save(stream);
-  FileDownloader loaded;
-  MemorySerialStream input(stream.Data());
-  loaded.Load(input);
+  bool good = false;
+  const FileDownloader loaded = SavedAndLoaded(downloader, &good);
+  EXPECT_TRUE(good);
   EXPECT_TRUE(loaded.IsEqual(downloader));
   EXPECT_EQ(std::wstring(loaded.FileName().GetText()), L"part.bin");
   clone->Reset();

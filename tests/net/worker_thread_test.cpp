@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/serial_stream.h"
+#include "support/serial_round_trip.h"
 
 namespace {
 
@@ -148,10 +149,9 @@ TEST(WorkerThread, CopiesCompareAndSerialiseTheThreeFieldsButNotTheBinding) {
   MemorySerialStream stream;
   worker.Save(stream);
   EXPECT_EQ(stream.Data().GetSize(), 20);
-  WorkerThread loaded;
-  MemorySerialStream input(stream.Data());
-  loaded.Load(input);
-  EXPECT_TRUE(loaded.IsEqual(worker));
+  bool good = false;
+  EXPECT_TRUE(SavedAndLoaded(worker, &good).IsEqual(worker));
+  EXPECT_TRUE(good);
 
   clone->Reset();
   EXPECT_TRUE(clone->IsEqual(WorkerThread()));
