@@ -42,8 +42,8 @@ class WorkerThread : public CVolObject {
   // hand one value to two threads. May be called again while earlier threads still run.
   bool Start(uint64_t parameter);
 
-  // Of the most recent Start. The handle stays open (and can be waited on) until the next Start or the
-  // object's destruction, so handles never pile up however often the object is started.
+  // Of the most recent Start. The handle stays open (and can be waited on) until the next Start, Reset or
+  // the object's destruction, so handles never pile up however often the object is started.
   uint32_t ThreadId() const { return m_threadId; }
   uint64_t Parameter() const { return m_parameter; }
   HANDLE ThreadHandle() const { return m_threadHandle; }
