@@ -3,15 +3,11 @@
 #include <shellapi.h>
 
 #include <cwchar>
-#include <memory>
 #include <vector>
 
-namespace {
+#include "runtime/scoped_handle.h"
 
-struct CloseHandleOf {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using OwnedHandle = std::unique_ptr<void, CloseHandleOf>;
+namespace {
 
 constexpr DWORD kStartWaitMs = 1000;
 
@@ -36,9 +32,9 @@ uint32_t runProgram(const CWString& program, const CWString& commandLine, const 
                       directory.IsEmpty() ? nullptr : directory.GetText(), &startup, &process)) {
     return 0;
   }
-  const OwnedHandle thread(process.hThread);
-  const OwnedHandle started(process.hProcess);
-  WaitForSingleObject(started.get(), kStartWaitMs);
+  const ScopedHandle thread(process.hThread);
+  const ScopedHandle started(process.hProcess);
+  WaitForSingleObject(started.Get(), kStartWaitMs);
   return process.dwProcessId;
 }
 

@@ -2,14 +2,9 @@
 
 #include <windows.h>
 
-#include <memory>
+#include "runtime/scoped_handle.h"
 
 namespace {
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 // Keys, mouse, posted and sent messages, timers, paint and hot keys; not raw input.
 constexpr DWORD kWakeMask = QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER | QS_PAINT |
@@ -28,12 +23,12 @@ void DispatchQueuedMessages() {
 }  // namespace
 
 void PumpMessagesFor(uint32_t milliseconds) {
-  UniqueHandle timer(CreateWaitableTimerW(nullptr, FALSE, nullptr));
+  ScopedHandle timer(CreateWaitableTimerW(nullptr, FALSE, nullptr));
   if (!timer) return;
   LARGE_INTEGER due;
   due.QuadPart = -10000LL * milliseconds;  // relative, in 100-nanosecond units
-  if (!SetWaitableTimer(timer.get(), &due, 0, nullptr, nullptr, FALSE)) return;
-  HANDLE handles[] = {timer.get()};
+  if (!SetWaitableTimer(timer.Get(), &due, 0, nullptr, nullptr, FALSE)) return;
+  HANDLE handles[] = {timer.Get()};
   for (;;) {
     const DWORD result = MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, kWakeMask);
     if (result == WAIT_OBJECT_0) return;

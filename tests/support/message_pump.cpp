@@ -28,6 +28,6 @@ bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs) {
   }
 }
 
-void PumpMessagesFor(int ms) {
+void PumpTestMessagesFor(int ms) {
   PumpMessagesUntil([] { return false; }, ms);
 }

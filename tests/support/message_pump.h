@@ -9,4 +9,4 @@
 bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 
 // Dispatches messages for `ms` milliseconds.
-void PumpMessagesFor(int ms);
+void PumpTestMessagesFor(int ms);

@@ -98,7 +98,7 @@ TEST(PainterScreenshotTest, FormShowsPicturesAndChineseText) {
   form.SetTitle(CWString(title.c_str()));
   ASSERT_TRUE(form.CreateDefault());
   ASSERT_TRUE(PumpMessagesUntil([&] { return form.paints > 0; }, 10000));
-  PumpMessagesFor(500);
+  PumpTestMessagesFor(500);
 
   const std::wstring capture = BuildPath(L"test-artifacts\\painter_screenshot.png");
   CreateDirectoryW(BuildPath(L"test-artifacts").c_str(), nullptr);

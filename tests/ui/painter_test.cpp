@@ -85,7 +85,7 @@ TEST(Painter, PaintEventGetsTheDirtyRectangleAndDrawsOnTheScreen) {
   UiTestApp app;
   PainterForm form;
   ASSERT_TRUE(form.CreateDefault());
-  PumpMessagesFor(200);
+  PumpTestMessagesFor(200);
   form.dirty.clear();
 
   form.Repaint(RECT{10, 20, 60, 70});

@@ -97,7 +97,7 @@ TEST_F(PreTranslate, WindowsOutsideTheRuntimeAreLeftAlone) {
 TEST_F(PreTranslate, EscapeClosesAFormThatClosesOnEscape) {
   HWND window = form.GetHwnd();
   PostMessageW(inner, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-  PumpMessagesFor(100);
+  PumpTestMessagesFor(100);
   EXPECT_TRUE(IsWindow(window));  // not asked to
 
   form.SetCloseOnEsc(true);

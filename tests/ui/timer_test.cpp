@@ -58,9 +58,9 @@ TEST(Timer, ZeroOrNegativeIntervalStops) {
     timer.SetInterval(stop);
     EXPECT_EQ(timer.GetInterval(), 0);
     EXPECT_FALSE(timer.IsRunning());
-    PumpMessagesFor(30);  // a tick already queued may still arrive
+    PumpTestMessagesFor(30);  // a tick already queued may still arrive
     ticks.count = 0;
-    PumpMessagesFor(150);
+    PumpTestMessagesFor(150);
     EXPECT_EQ(ticks.count, 0) << "interval " << stop;
   }
 }
