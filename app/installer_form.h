@@ -1,6 +1,21 @@
-// InstallerForm: the installer's one window, a borderless 600 x 400 form titled "TonvexaAI".
+// InstallerForm: the installer's one window, a borderless 600 x 400 form with rounded corners titled
+// "TonvexaAI" (the title shows on the taskbar button). One painter covers it: paintWindow draws the
+// background slide, the close button, the install button (later the download, install and launch faces),
+// the licence checkbox and links, or the progress bar and status line; the mouse handlers find the drawn
+// controls again by hit-testing (window_layout.h). Anywhere else a press drags the window.
+//
+// Threads: the handlers run on the window's thread. Workers of the install flow reach the window only
+// through InstallerState (under its lock) and Redraw.
 #pragma once
 
+#include "app/installer_state.h"
+#include "app/licence_form.h"
+#include "app/window_layout.h"
+#include "data/archive_reader.h"
+#include "net/file_downloader.h"
+#include "net/worker_thread.h"
+#include "ui/painter.h"
+#include "ui/timer.h"
 #include "ui/win_form.h"
 
 class InstallerForm : public CVolWinForm {
@@ -8,11 +23,82 @@ class InstallerForm : public CVolWinForm {
  public:
   static constexpr int32_t kWidth = 600;
   static constexpr int32_t kHeight = 400;
+  static constexpr int32_t kSlideIntervalMs = 3000;
 
-  // Title "TonvexaAI" (shown on the taskbar button), no control box and no border.
+  // The installer's window: the process-wide state, the configuration from the built-in address.
   InstallerForm();
+  // A window over `state` whose configuration comes from `configurationUrl` (test builds).
+  InstallerForm(InstallerState& state, const CWString& configurationUrl);
   ~InstallerForm() override { BeginDestruction(); }
 
   int32_t DefaultClientWidth() override { return kWidth; }
   int32_t DefaultClientHeight() override { return kHeight; }
+  // Binds the form's and the children's events, makes the painter and the two (stopped) timers.
+  void CreatedHook() override;
+  // Restarts the slide show when a configuration applied on a worker thread asked for it.
+  bool Dispatch(WindowMessage& message) override;
+
+  // --- Window behaviour ---
+  // Lays out, paints the first screen, rounds the corners and applies the configuration (which may end the
+  // process).
+  void onFormCreated();
+  // Rectangles, painter size, slide index 0, default install folder, codec library beside the executable.
+  void layoutWindow();
+  void paintWindow();
+  void paintCloseButton(ButtonState state);
+  void onPainterMouseMove(int32_t x, int32_t y);
+  void onPainterMouseDown(int32_t x, int32_t y);
+  void onPainterMouseUp(int32_t x, int32_t y);
+  // Timer event of both timers: the slide show here, the progress timer in onProgressTimerTick.
+  void onTimerTick(CVolTimer& timer);
+  void onSlideTimerTick();
+  // Whether installDir holds a CJK unified ideograph (U+4E00 to U+9FA5).
+  bool containsCjk();
+  // Applies the configuration; a missing or unusable configuration, or an unsafe file name in it, is shown
+  // and ends the process with kExitConfiguration. Any thread.
+  void applyConfiguration();
+  // The custom-location link: the folder browser, then installDir = chosen folder + "Tonvexa\", created.
+  void chooseInstallDirectory();
+
+  // --- Install flow (installer_form_flow.cpp) ---
+  // The install button released in Ready with the licence ticked.
+  void startInstallation();
+  // The launch button released in Done.
+  void launchProduct();
+  // The progress timer's tick.
+  void onProgressTimerTick();
+
+  const WindowLayout& Layout() const { return m_layout; }
+  InstallerState& State() { return m_state; }
+
+  CVolPainter painter;
+  CVolTimer progressTimer;
+  CVolTimer slideTimer;
+  FileDownloader downloader;
+  WorkerThread downloadWorker;
+  WorkerThread extractWorker;
+  WorkerThread verifyWorker;
+  ArchiveReader archiveReader;
+  LicenceForm licenceForm;
+
+ protected:
+  // Ends the process at once with `code` (ExitProcess). Test builds observe it instead.
+  virtual void endProcess(UINT code);
+  // The shell's folder browser owned by this window; empty when cancelled. Test builds answer it.
+  virtual CWString browseFolder(const CWString& title);
+
+ private:
+  // An installer picture (resources 500 to 512), decoded once.
+  const CVolPicture& ResourcePicture(int id);
+  void setSlideInterval();
+
+  InstallerState& m_state;
+  CWString m_configurationUrl;
+  WindowLayout m_layout;
+  CVolPicture m_resourcePictures[13];
 };
+
+// The install folder for a folder chosen by the user: a backslash added when missing, then "Tonvexa\".
+CWString CustomInstallDirectory(const CWString& chosen);
+// Whether `text` holds a code unit in U+4E00 to U+9FA5.
+bool HasCjkCharacter(const CWString& text);
