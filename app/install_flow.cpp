@@ -193,9 +193,9 @@ std::vector<int32_t> InstallFlow::stalledSlots(int64_t nowMs) {
   return slots;
 }
 
-int64_t archivePartIndex(const CMStringArray& partNames) {
-  for (int64_t i = 0; i < partNames.GetCount(); ++i) {
-    if (IsZipExtension(partNames.GetItemText(i))) return i;
+int64_t archivePartIndex(const std::vector<CWString>& partNames) {
+  for (size_t i = 0; i < partNames.size(); ++i) {
+    if (IsZipExtension(partNames[i].GetText())) return static_cast<int64_t>(i);
   }
   return -1;
 }

@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "runtime/string_array.h"
 #include "runtime/wide_string.h"
 
 // The installer-state fields the download flow reads and writes. The caller copies them out of the state
@@ -143,7 +142,7 @@ class InstallFlow {
 
 // The first entry whose extension, the text after the last full stop of the name's last component, is
 // "zip" in any ASCII case; -1 when there is none.
-int64_t archivePartIndex(const CMStringArray& partNames);
+int64_t archivePartIndex(const std::vector<CWString>& partNames);
 
 // The box shown after a part's third failed try: the text (type 53, retry and cancel with an exclamation
 // icon, caption "失败").

@@ -3,11 +3,11 @@
 #include <map>
 #include <string>
 
-int64_t entryWithDigest(const CMStringArray& digests, const CWString& digest) {
+int64_t entryWithDigest(const std::vector<CWString>& digests, const CWString& digest) {
   // An empty digest means the hash could not be computed: it matches nothing, not an empty checksum.
   if (digest.IsEmpty()) return -1;
-  for (int64_t j = 0; j < digests.GetCount(); ++j) {
-    if (!digest.IsDifferent(digests.GetItemText(j))) return j;
+  for (size_t j = 0; j < digests.size(); ++j) {
+    if (!digest.IsDifferent(digests[j])) return static_cast<int64_t>(j);
   }
   return -1;
 }
@@ -21,14 +21,14 @@ void checkLocalFiles(const CVolTextArray& files, const LocalCheckSteps& steps) {
   }
 }
 
-int64_t firstDamagedEntry(const CMStringArray& names, const CMStringArray& digests,
+int64_t firstDamagedEntry(const std::vector<CWString>& names, const std::vector<CWString>& digests,
                           const std::function<CWString(const CWString& name)>& digestOfName) {
   std::map<std::wstring, CWString> known;
-  for (int64_t i = 0; i < names.GetCount(); ++i) {
-    const std::wstring name(names.GetItemText(i));
+  for (size_t i = 0; i < names.size() && i < digests.size(); ++i) {
+    const std::wstring name(names[i].GetText());
     auto it = known.find(name);
-    if (it == known.end()) it = known.emplace(name, digestOfName(CWString(name.c_str()))).first;
-    if (it->second.IsEmpty() || it->second.IsDifferent(digests.GetItemText(i))) return i;
+    if (it == known.end()) it = known.emplace(name, digestOfName(names[i])).first;
+    if (it->second.IsEmpty() || it->second.IsDifferent(digests[i])) return static_cast<int64_t>(i);
   }
   return -1;
 }

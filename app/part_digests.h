@@ -4,14 +4,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
-#include "runtime/string_array.h"
 #include "runtime/text_array.h"
 #include "runtime/wide_string.h"
 
 // Index of the first entry of `digests` that equals `digest` exactly (case-sensitive), or -1. An empty
 // digest (the hash failed) matches nothing.
-int64_t entryWithDigest(const CMStringArray& digests, const CWString& digest);
+int64_t entryWithDigest(const std::vector<CWString>& digests, const CWString& digest);
 
 // The local check over the files of the install folder: for file i (0-based) of n, `fileStarted`(i + 1, n),
 // then its digest once from `digestOf`, then `dropEntry`(digest), which removes the first part entry with
@@ -26,5 +26,5 @@ void checkLocalFiles(const CVolTextArray& files, const LocalCheckSteps& steps);
 
 // The re-check before extraction: the first entry whose file does not have its digest, or -1 when every
 // entry matches; an empty digest (the hash failed) never matches. A name listed several times is hashed once.
-int64_t firstDamagedEntry(const CMStringArray& names, const CMStringArray& digests,
+int64_t firstDamagedEntry(const std::vector<CWString>& names, const std::vector<CWString>& digests,
                           const std::function<CWString(const CWString& name)>& digestOfName);

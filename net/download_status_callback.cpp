@@ -17,6 +17,10 @@ bool IsHttpError(uint32_t status) {
 
 DownloadStatusCallback::DownloadStatusCallback() = default;
 
+DownloadStatusCallback::~DownloadStatusCallback() {
+  if (m_binding) m_binding->Release();
+}
+
 bool DownloadStatusCallback::Assign(const CVolObject& source) {
   if (!source.IsKindOf(ClassInfo())) return false;
   if (&source == this) return true;
@@ -34,9 +38,53 @@ void DownloadStatusCallback::Release() {
   if (m_references.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
 }
 
+void DownloadStatusCallback::BeginTransfer() {
+  m_httpStatus = 0;
+  LockGuard guard(m_bindingLock);
+  m_abortRequested = false;
+}
+
+void DownloadStatusCallback::Abort() {
+  IBinding* binding;
+  {
+    LockGuard guard(m_bindingLock);
+    m_abortRequested = true;
+    binding = m_binding;
+    if (binding) binding->AddRef();
+  }
+  // Outside the lock: the platform may report the stop from inside Abort.
+  if (binding) {
+    binding->Abort();
+    binding->Release();
+  }
+}
+
+HRESULT DownloadStatusCallback::OnStartBinding(IBinding* binding) {
+  LockGuard guard(m_bindingLock);
+  if (m_abortRequested) return E_ABORT;
+  if (m_binding) m_binding->Release();
+  m_binding = binding;
+  if (m_binding) m_binding->AddRef();
+  return S_OK;
+}
+
+void DownloadStatusCallback::OnStopBinding() {
+  IBinding* binding;
+  {
+    LockGuard guard(m_bindingLock);
+    binding = m_binding;
+    m_binding = nullptr;
+  }
+  if (binding) binding->Release();
+}
+
 HRESULT DownloadStatusCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
                                            const wchar_t* statusText) {
   if (IsHttpError(m_httpStatus)) return E_ABORT;
+  {
+    LockGuard guard(m_bindingLock);
+    if (m_abortRequested) return E_ABORT;
+  }
   if (progress == 0) return S_OK;
   const CWString text(statusText);
   m_statusEvent.Fire<int32_t, uint64_t, uint64_t, uint64_t, const CWString&>(this, 0, progress, progressMax,

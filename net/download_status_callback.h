@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "runtime/lock.h"
 #include "runtime/object.h"
 #include "ui/event_binding.h"
 
@@ -45,8 +46,12 @@ class DownloadStatusCallback : public CVolObject {
   // What URLDownloadToFileW is given. Answers IUnknown, IBindStatusCallback and IHttpNegotiate.
   IBindStatusCallback* Interface() { return &m_interface; }
 
-  // Forgets the previous transfer's HTTP status; call before each transfer.
-  void BeginTransfer() { m_httpStatus = 0; }
+  // Forgets the previous transfer's HTTP status and abort request; call before each transfer.
+  void BeginTransfer();
+  // Ends the current transfer from any thread: the platform's binding is aborted, so the download returns
+  // E_ABORT at once, even when the server sends nothing. A transfer not yet bound is refused when it binds.
+  // Does nothing between transfers.
+  void Abort();
   // The HTTP status of the current transfer's response; 0 before one arrived (or for other schemes).
   uint32_t HttpStatus() const { return m_httpStatus; }
 
@@ -55,7 +60,7 @@ class DownloadStatusCallback : public CVolObject {
   HRESULT OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode, const wchar_t* statusText);
 
  private:
-  ~DownloadStatusCallback() override = default;
+  ~DownloadStatusCallback() override;
 
   class ComInterface : public IBindStatusCallback, public IHttpNegotiate {
    public:
@@ -65,14 +70,19 @@ class DownloadStatusCallback : public CVolObject {
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
 
-    HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding* binding) override {
+      return m_owner.OnStartBinding(binding);
+    }
     HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
                                          LPCWSTR statusText) override {
       return m_owner.OnProgress(progress, progressMax, statusCode, statusText);
     }
-    HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override {
+      m_owner.OnStopBinding();
+      return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD*, BINDINFO*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown*) override { return E_NOTIMPL; }
@@ -86,10 +96,17 @@ class DownloadStatusCallback : public CVolObject {
     DownloadStatusCallback& m_owner;
   };
 
+  // Keeps the transfer's binding so that another thread can abort it.
+  HRESULT OnStartBinding(IBinding* binding);
+  void OnStopBinding();
+
   std::atomic<int64_t> m_references{1};
   ComInterface m_interface{*this};
   EventBinding m_statusEvent;
   std::atomic<uint32_t> m_httpStatus{0};
+  Lock m_bindingLock;            // guards the two fields below
+  IBinding* m_binding = nullptr;  // the running transfer's binding, one reference held
+  bool m_abortRequested = false;
 };
 
 // Owns one reference to a DownloadStatusCallback.

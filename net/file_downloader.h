@@ -49,6 +49,10 @@ class FileDownloader : public CVolObject {
   // desktop and is written back. No copy of the URL is left in the internet cache, whatever the outcome.
   int64_t Download(const CWString& url, CWString& destination);
 
+  // Ends the running download from any thread: Download returns E_ABORT (a failure, with its failed event)
+  // without waiting for the server. Does nothing when no download runs.
+  void Abort() { m_callback->Abort(); }
+
   int32_t DownloadTag() const { return m_downloadTag; }
   // Of the download started last: the destination, and its text after the last backslash.
   const CWString& Path() const { return m_path; }

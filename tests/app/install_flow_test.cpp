@@ -150,8 +150,8 @@ TEST(InstallFlow, ArchivePartIsTheFirstZipByExtension) {
       {{}, -1},
   };
   for (const Case& c : cases) {
-    CMStringArray names;
-    for (const wchar_t* n : c.names) names.Append(n);
+    std::vector<CWString> names;
+    for (const wchar_t* n : c.names) names.emplace_back(n);
     EXPECT_EQ(archivePartIndex(names), c.expected) << (c.names.empty() ? L"" : c.names[0]);
   }
 }

@@ -8,15 +8,15 @@
 
 namespace {
 
-CMStringArray Strings(const std::vector<const wchar_t*>& texts) {
-  CMStringArray array;
-  for (const wchar_t* t : texts) array.Append(t);
-  return array;
+std::vector<CWString> Strings(const std::vector<const wchar_t*>& texts) {
+  std::vector<CWString> list;
+  for (const wchar_t* t : texts) list.emplace_back(t);
+  return list;
 }
 
-std::vector<std::wstring> Entries(const CMStringArray& array) {
+std::vector<std::wstring> Entries(const std::vector<CWString>& list) {
   std::vector<std::wstring> out;
-  for (int64_t i = 0; i < array.GetCount(); ++i) out.emplace_back(array.GetItemText(i));
+  for (const CWString& s : list) out.emplace_back(s.GetText());
   return out;
 }
 
@@ -24,7 +24,7 @@ std::vector<std::wstring> Entries(const CMStringArray& array) {
 // installer does; counts how often each file is hashed.
 struct LocalCheck {
   std::map<std::wstring, std::wstring> digestOfFile;
-  CMStringArray names, digests;
+  std::vector<CWString> names, digests;
   std::map<std::wstring, int> hashed;
   std::vector<std::wstring> progress;
 
@@ -42,8 +42,8 @@ struct LocalCheck {
     steps.dropEntry = [&](const CWString& digest) {
       const int64_t j = entryWithDigest(digests, digest);
       if (j < 0) return;
-      names.RemoveAt(j);
-      digests.RemoveAt(j);
+      names.erase(names.begin() + j);
+      digests.erase(digests.begin() + j);
     };
     checkLocalFiles(list, steps);
   }
@@ -91,7 +91,7 @@ TEST(PartDigests, LocalCheckMatchesByContent) {
     for (const auto& p : paths) files.push_back(p.c_str());
     check.Run(files);
     EXPECT_EQ(Entries(check.names), c.left) << c.what;
-    EXPECT_EQ(check.names.GetCount(), check.digests.GetCount()) << c.what;
+    EXPECT_EQ(check.names.size(), check.digests.size()) << c.what;
   }
 }
 
@@ -103,7 +103,7 @@ TEST(PartDigests, ReCheckFindsTheFirstDamagedEntryHashingEachNameOnce) {
     return CWString(onDisk[name.GetText()].c_str());
   };
   // The lists after two applications of the configuration: every part twice.
-  const CMStringArray names = Strings({L"p.z01", L"p.zip", L"p.z01", L"p.zip"});
+  const std::vector<CWString> names = Strings({L"p.z01", L"p.zip", L"p.z01", L"p.zip"});
   EXPECT_EQ(firstDamagedEntry(names, Strings({L"A1", L"A2", L"A1", L"A2"}), digestOf), -1);
   EXPECT_EQ(hashed, (std::map<std::wstring, int>{{L"p.z01", 1}, {L"p.zip", 1}}));
 

@@ -368,4 +368,50 @@ TEST_F(FileDownloaderTest, TwoDownloadersOnTwoWorkersAtTheSameTime) {
   EXPECT_NE(parallel.jobs[0].threadId, parallel.jobs[1].threadId);
 }
 
+// A transfer the server stops feeding (or never answers) is ended by Abort from another thread; the
+// downloader works normally afterwards, and an Abort while nothing runs changes nothing.
+TEST_F(FileDownloaderTest, AbortEndsAStalledDownloadFromAnotherThread) {
+  struct Case {
+    const wchar_t* what;
+    std::wstring path;
+    bool bytesFirst;
+  };
+  const Case cases[] = {
+      {L"part of the body, then nothing", L"/trickle?n=10000000&chunk=65536&interval_ms=120000", true},
+      {L"no answer at all", L"/slow?delay_ms=120000&n=100", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ParallelDownloads parallel;
+    auto& job = parallel.jobs[0];
+    job.url = server.Url(c.path);
+    job.destination = scratch / L"stalled\\part.bin";
+    job.log.Listen(job.downloader);
+    job.worker.BindRun(&ParallelDownloads::Run, parallel.receiver.Holder());
+    ASSERT_TRUE(job.worker.Start(0));
+    const ULONGLONG started = GetTickCount64();
+    if (c.bytesFirst) {
+      while (job.log.Events().empty() && GetTickCount64() - started < 30000) Sleep(20);
+      ASSERT_FALSE(job.log.Events().empty());
+    }
+    Sleep(1000);
+    ASSERT_EQ(WaitForSingleObject(job.worker.ThreadHandle(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "stalled";
+
+    const ULONGLONG aborted = GetTickCount64();
+    job.downloader.Abort();
+    ASSERT_EQ(WaitForSingleObject(job.worker.ThreadHandle(), 20000), WAIT_OBJECT_0);
+    EXPECT_LT(GetTickCount64() - aborted, 10000u);
+    EXPECT_EQ(job.result, E_ABORT);
+    ASSERT_EQ(job.log.EventsInState(FileDownloader::kFailed).size(), 1u);
+    EXPECT_EQ(job.log.EventsInState(FileDownloader::kFinished).size(), 0u);
+
+    const std::wstring next = scratch / L"next\\part.bin";
+    EXPECT_GE(Download(job.downloader, server.Url(L"/bytes?n=70000"), next), 0);
+    EXPECT_TRUE(ReadWholeFile(next) == PatternBytes(70000));
+    job.downloader.Abort();
+    EXPECT_GE(Download(job.downloader, server.Url(L"/bytes?n=300"), next), 0);
+    EXPECT_TRUE(ReadWholeFile(next) == PatternBytes(300));
+  }
+}
+
 }  // namespace
