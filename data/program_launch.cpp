@@ -19,14 +19,15 @@ CWString FolderOf(const CWString& path) {
 
 }  // namespace
 
-uint32_t runProgram(const CWString& program, const CWString& commandLine, const CWString& currentDirectory) {
+uint32_t runProgram(const CWString& program, const CWString& commandLine, const CWString& currentDirectory,
+                    WORD showState) {
   const CWString directory = currentDirectory.IsEmpty() ? FolderOf(program) : currentDirectory;
   // CreateProcessW may write into the command line.
   std::vector<wchar_t> line(commandLine.GetText(), commandLine.GetText() + commandLine.GetLength() + 1);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
+  startup.wShowWindow = showState;
   PROCESS_INFORMATION process = {};
   if (!CreateProcessW(program.GetText(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       directory.IsEmpty() ? nullptr : directory.GetText(), &startup, &process)) {

@@ -1,4 +1,4 @@
-// Starting a program in the install folder with a hidden start state, and opening folders in the shell.
+// Starting a program in the install folder with a hidden (or a chosen) start state, and opening folders in the shell.
 #include "data/program_launch.h"
 
 #include <windows.h>
@@ -50,6 +50,16 @@ TEST_F(ProgramLaunchTest, RunsInTheInstallFolderWithAHiddenStartState) {
   ASSERT_FALSE(probe.empty()) << "the program did not run in the install folder";
   EXPECT_EQ(probe, Utf8(install) + "\nprobe.exe --first\n" + std::to_string(STARTF_USESHOWWINDOW) + " " +
                        std::to_string(SW_HIDE) + "\n");
+}
+
+TEST_F(ProgramLaunchTest, TheCallerMayAskForANormalWindow) {
+  const std::wstring install = m_scratch / L"install";
+  EXPECT_NE(runProgram(W(m_program), CWString(), W(install), SW_SHOWNORMAL), 0u);
+  const std::string probe = WaitForProbe(install);
+  ASSERT_FALSE(probe.empty());
+  const std::string startState = "\n" + std::to_string(STARTF_USESHOWWINDOW) + " " + std::to_string(SW_SHOWNORMAL) + "\n";
+  ASSERT_GT(probe.size(), startState.size());
+  EXPECT_EQ(probe.substr(probe.size() - startState.size()), startState);
 }
 
 TEST_F(ProgramLaunchTest, WithoutAnInstallFolderRunsInTheProgramsFolder) {
