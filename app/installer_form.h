@@ -8,6 +8,10 @@
 // through InstallerState (under its lock) and Redraw.
 #pragma once
 
+#include <memory>
+#include <vector>
+
+#include "app/install_flow.h"
 #include "app/installer_state.h"
 #include "app/licence_form.h"
 #include "app/window_layout.h"
@@ -17,6 +21,10 @@
 #include "ui/painter.h"
 #include "ui/timer.h"
 #include "ui/win_form.h"
+
+// How long a download may receive nothing before it counts as a failed try: 60 s, or the milliseconds in the
+// environment variable TONVEXA_STALL_MS (tests shorten it). Read once.
+int64_t StallTimeSetting();
 
 class InstallerForm : public CVolWinForm {
   VOL_CLASS_IDENTITY(InstallerForm, CVolWinForm, "InstallerForm")
@@ -61,12 +69,27 @@ class InstallerForm : public CVolWinForm {
   void chooseInstallDirectory();
 
   // --- Install flow (installer_form_flow.cpp) ---
-  // The install button released in Ready with the licence ticked.
+  // The install button released in Ready with the licence ticked: the local check starts on verifyWorker,
+  // the phase becomes Downloading and the progress timer ticks every second.
   void startInstallation();
-  // The launch button released in Done.
+  // The launch button released in Done: the product is started with a normal window (or the folder opened
+  // when nothing is configured to run), the shortcut written, and the installer ends.
   void launchProduct();
-  // The progress timer's tick.
+  // The progress timer's tick: scheduling, speed and hand-over while Downloading; endings left by workers and
+  // stalled transfers while Installing; the part files deleted and the timer stopped once Done.
   void onProgressTimerTick();
+  // Worker jobs and events of the flow; each runs on the thread named.
+  void verifyLocalParts();                            // verifyWorker
+  void onWorkerStarted(WorkerThread& worker, uint64_t value);  // any of the three workers
+  void archiveStep();                                 // extractWorker
+  void verifyAndExtract(const CWString& zipName);     // extractWorker
+  // A download's progress notification, on its thread; `slot` names the transfer's downloader.
+  void onDownloadProgress(int32_t slot, uint64_t done, double percent);
+  void onExtractProgress(const CWString& itemName, uint32_t percent);  // extractWorker
+  // Writes the desktop shortcut to installDir + runFileName when a shortcut name is configured. Any thread.
+  void createDesktopShortcut();
+  // Re-applies the configuration, then deletes every listed part file from installDir. Any thread.
+  void deletePartFiles();
 
   const WindowLayout& Layout() const { return m_layout; }
   InstallerState& State() { return m_state; }
@@ -92,8 +115,25 @@ class InstallerForm : public CVolWinForm {
   const CVolPicture& ResourcePicture(int id);
   void setSlideInterval();
 
+  // --- Install flow (installer_form_flow.cpp) ---
+  void bindFlowEvents();
+  // Carries out the transfer the flow started for `entry` (0-based), on its download thread.
+  void downloadPart(int64_t entry);
+  // The downloader of a transfer slot: `downloader` for slot 0, one more object per further slot, so
+  // concurrent downloads never share one. Takes the state's lock.
+  FileDownloader& downloaderFor(int32_t slot);
+  void handOver();
+  void askAboutFailedPart(const DownloadQuestion& question);
+  // Stops the timer, shows the ending's message, opens the folder or deletes the parts as it says, and ends
+  // the process with its code. Window thread.
+  void finishWith(const FlowEnding& ending);
+
   InstallerState& m_state;
   CWString m_configurationUrl;
+  // The flow's decisions and bookkeeping; used only under m_state.lock.
+  InstallFlow m_flow{StallTimeSetting()};
+  std::vector<std::unique_ptr<FileDownloader>> m_moreDownloaders;  // slots 1, 2, ...; under m_state.lock
+  bool m_flowBound = false;
   WindowLayout m_layout;
   CVolPicture m_resourcePictures[13];
 };
