@@ -74,8 +74,12 @@ LocalServer::LocalServer(const LocalServerOptions& options) {
 void LocalServer::Start(const LocalServerOptions& options) {
   const std::string control = UnixPathFromWindows(m_controlDirectory.Path());
   const std::string script = UnixPathFromWindows(SourcePath(L"tests/support/servers/test_http_server.py"));
-  std::string command =
-      "exec /usr/bin/python3 " + ShellQuoted(script) + " --control-dir " + ShellQuoted(control);
+  std::string command = "exec ";
+  if (options.httpPort != 0) {
+    command += "flock " + ShellQuoted("/tmp/tonvexa-port-" + std::to_string(options.httpPort) + ".lock") + " ";
+  }
+  command += "/usr/bin/python3 " + ShellQuoted(script) + " --control-dir " + ShellQuoted(control);
+  if (options.httpPort != 0) command += " --http-port " + std::to_string(options.httpPort);
   if (options.https) command += " --https";
   if (options.defaultPorts) command += " --default-ports";
   if (!options.fileRoot.empty()) command += " --root " + ShellQuoted(UnixPathFromWindows(options.fileRoot));
@@ -87,7 +91,9 @@ void LocalServer::Start(const LocalServerOptions& options) {
   }
 
   std::string ports;
-  for (int waited = 0; ports.empty() && waited < kStartTimeoutMs; waited += 20) {
+  // Waiting for a shared port's lock may take as long as another worktree's test holds it.
+  const int startTimeoutMs = options.httpPort != 0 ? 4 * kStartTimeoutMs : kStartTimeoutMs;
+  for (int waited = 0; ports.empty() && waited < startTimeoutMs; waited += 20) {
     Sleep(20);
     ports = ReadWholeFile(m_controlDirectory / L"ports.txt");
     // A server that could not even start leaves its complaint in the log; no need to wait it out.

@@ -34,6 +34,10 @@ struct LocalServerOptions {
   // HTTP on port 80 and HTTPS on port 443 of a random loopback address instead of ephemeral ports on
   // 127.0.0.1 (binding them needs privileges; see BindDenied).
   bool defaultPorts = false;
+  // HTTP on this port of 127.0.0.1 instead of an ephemeral one (0). The port is shared with every other
+  // worktree on the machine: the server holds the lock file /tmp/tonvexa-port-<port>.lock while it runs,
+  // so starting waits until no other holder uses the port.
+  uint16_t httpPort = 0;
 };
 
 class LocalServer {

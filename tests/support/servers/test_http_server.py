@@ -6,6 +6,7 @@ Started by tests/support/local_server.* on 127.0.0.1 with ephemeral ports; never
 Features:
   - HTTP/1.1 with keep-alive; optional HTTPS listener with a throw-away self-signed certificate made by
     openssl in the control folder at start-up (CN and subjectAltName 127.0.0.1 / localhost).
+  - --http-port P: the HTTP listener on port P of 127.0.0.1 (the owner holds the port's machine-wide lock).
   - --default-ports: listens on ports 80 (HTTP) and 443 (HTTPS) of a random loopback address 127.a.b.c
     instead of ephemeral ports on 127.0.0.1 (needs the right to bind ports below 1024).
   - Built-in routes (any method; HEAD gets the headers only):
@@ -295,6 +296,9 @@ class Server(ThreadingHTTPServer):
     allow_reuse_address = False
 
     def __init__(self, listener, state, tls_context=None, address=("127.0.0.1", 0)):
+        # A fixed port is used by one run after another: the previous run's closed connections must not
+        # keep it from binding.
+        self.allow_reuse_address = address[1] != 0
         super().__init__(address, Handler)
         self.listener = listener
         self.state = state
@@ -339,6 +343,7 @@ def main():
     parser.add_argument("--https", action="store_true")
     parser.add_argument("--root", default="")
     parser.add_argument("--default-ports", action="store_true")
+    parser.add_argument("--http-port", type=int, default=0)
     args = parser.parse_args()
     ports_file = os.path.join(args.control_dir, "ports.txt")
 
@@ -364,7 +369,7 @@ def main():
             write_atomically(ports_file, "error no-free-address\n")
             return 1
     else:
-        servers = [Server("http", state)]
+        servers = [Server("http", state, None, ("127.0.0.1", args.http_port))]
         if tls:
             servers.append(Server("https", state, tls))
     if len(servers) > 1:
