@@ -94,11 +94,27 @@ def split_archive(whole, folder, base_name, part_size):
     return volumes + [base_name + ".zip"]
 
 
-def join_archive(zip_path, target):
-    """Joins the spanned archive whose last volume is `zip_path` (the others beside it) into the single zip
-    `target`. Returns None, or Info-ZIP's complaint."""
-    result = subprocess.run(["zip", "-q", "-s", "0", zip_path, "--out", target],
-                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-    if result.returncode != 0 or not os.path.exists(target):
-        return result.stdout.strip() or f"zip exit code {result.returncode}"
-    return None
+def spanned_entries(zip_path):
+    """Tests the spanned archive whose last volume is `zip_path` (the others beside it) with 7-Zip, as the
+    installer's codec library will open it, and lists it. Returns (entries, None) with (path using '/',
+    is_folder) pairs, or (None, the reason it does not open). (Info-ZIP's own joining, `zip -s 0`, loses
+    data of entries that span more than two volumes, so it is no judge.)"""
+    seven = shutil.which("7zz") or shutil.which("7z")
+    if seven is None:
+        return None, "7-Zip (7zz) is not installed (tools/setup installs it)"
+    tested = subprocess.run([seven, "t", "-bd", "-sccUTF-8", zip_path],
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace")
+    if tested.returncode != 0:
+        lines = [line.strip() for line in tested.stdout.splitlines() if "ERROR" in line.upper() or "error" in line]
+        return None, "; ".join(lines[:3]) or f"7-Zip exit code {tested.returncode}"
+    listed = subprocess.run([seven, "l", "-slt", "-ba", "-sccUTF-8", zip_path],
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace")
+    entries = []
+    path = None
+    for line in listed.stdout.splitlines():
+        if line.startswith("Path = "):
+            path = line[len("Path = "):]
+        elif line.startswith("Folder = ") and path is not None:
+            entries.append((path, line.endswith("+")))
+            path = None
+    return entries, None
