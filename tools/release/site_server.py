@@ -100,10 +100,11 @@ class SiteServer(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
     def __init__(self, site_dir, port, log_path=None, handler=SiteHandler):
-        super().__init__(("127.0.0.1", port), handler)
         self.site_dir = os.path.abspath(site_dir)
-        self._log = open(log_path, "a", encoding="utf-8") if log_path else None
+        self._log = None
         self._log_lock = threading.Lock()
+        super().__init__(("127.0.0.1", port), handler)
+        self._log = open(log_path, "a", encoding="utf-8") if log_path else None
 
     def log_request_line(self, method, path, status, sent):
         if self._log is None:
