@@ -64,8 +64,9 @@ class Serve(unittest.TestCase):
             self.assertEqual(get(port, "GET", "/down/t/licence.txt")[1], "text/plain; charset=utf-8")
             self.assertEqual(get(port, "GET", "/down/t/start-1.png")[1], "image/png")
             self.assertEqual(get(port, "HEAD", "/down/t/product.z01")[:2], (200, "application/octet-stream"))
-            for target in ("/down/t/", "/down/missing.json", "/../secret.txt", "/down/%2e%2e/../secret.txt"):
-                self.assertEqual(get(port, "GET", target)[0], 404, target)
+            for target, status in (("/down/t/", 404), ("/down/missing.json", 404), ("/../secret.txt", 400),
+                                   ("/down/%2e%2e/../secret.txt", 400)):
+                self.assertEqual(get(port, "GET", target)[0], status, target)
         with open(log, encoding="utf-8") as stream:
             lines = [json.loads(line) for line in stream]
         self.assertEqual(lines[0], {"method": "GET", "path": "/down/t.json", "status": 200,
@@ -73,8 +74,8 @@ class Serve(unittest.TestCase):
         self.assertEqual(lines[2], {"method": "GET", "path": "/down/t/product.z01", "status": 200, "bytes": 1024000})
         self.assertEqual(lines[7], {"method": "HEAD", "path": "/down/t/product.z01", "status": 200, "bytes": 0})
         self.assertEqual([(line["path"], line["status"]) for line in lines[8:]],
-                         [("/down/t/", 404), ("/down/missing.json", 404), ("/../secret.txt", 404),
-                          ("/down/%2e%2e/../secret.txt", 404)])
+                         [("/down/t/", 404), ("/down/missing.json", 404), ("/../secret.txt", 400),
+                          ("/down/%2e%2e/../secret.txt", 400)])
 
     def test_ends_on_ctrl_c(self):
         with fixtures.served(self.site) as (process, port):

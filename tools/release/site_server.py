@@ -7,7 +7,6 @@ the file serving, the logging and the server's life as they are."""
 import http.server
 import json
 import os
-import posixpath
 import threading
 import urllib.parse
 
@@ -44,20 +43,27 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
 
     # --- what a request gets -----------------------------------------------------------------------------
     def respond(self):
-        path = self.site_file(self.path)
+        status, path = self.site_file(self.path)
         if path is None:
-            self.send_text(404, "not found\n")
+            self.send_text(status, "bad request\n" if status == 400 else "not found\n")
         else:
             self.send_file(path)
 
     def site_file(self, target):
-        """The file below the site folder that `target` names, or None (folders, escapes, missing files)."""
-        relative = posixpath.normpath(urllib.parse.unquote(urllib.parse.urlsplit(target).path))
-        parts = [part for part in relative.split("/") if part]
-        if any(part in ("..", ".") or "\\" in part or "\0" in part for part in parts) or not parts:
-            return None
-        path = os.path.join(self.server.site_dir, *parts)
-        return path if os.path.isfile(path) else None
+        """(200, the file below the site folder that `target` names), (404, None) for folders and missing
+        files, or (400, None) for a target that climbs above the site folder, as common web servers answer."""
+        segments = []
+        for segment in urllib.parse.unquote(urllib.parse.urlsplit(target).path).split("/"):
+            if segment == "..":
+                if not segments:
+                    return 400, None
+                segments.pop()
+            elif segment not in ("", "."):
+                if "\\" in segment or "\0" in segment:
+                    return 400, None
+                segments.append(segment)
+        path = os.path.join(self.server.site_dir, *segments)
+        return (200, path) if segments and os.path.isfile(path) else (404, None)
 
     # --- ways of answering ----------------------------------------------------------------------------------
     def send_head(self, status, content_type, length):
