@@ -48,6 +48,10 @@ TickPlan InstallFlow::downloadingTick(DownloadFields& fields, int64_t nowMs) {
 
   fields.speedText = speedText(fields.byteCounter - fields.byteCounterAtLastTick);
   fields.byteCounterAtLastTick = fields.byteCounter;
+  // The platform reports progress only now and then: the status line shows each new speed at once.
+  if (m_downloadStatusShown) {
+    fields.statusText = downloadStatusText(fields.startedDownloads, fields.partCount, fields.speedText);
+  }
   plan.abortSlots = stalledSlots(nowMs);
 
   if (!m_questionOpen && !m_questions.empty()) {
@@ -132,6 +136,7 @@ void InstallFlow::transferProgress(int32_t slot, uint64_t done, double percent, 
   }
   fields.progressPercent = downloadBarPercent(percent, fields.progressPercent);
   fields.statusText = downloadStatusText(fields.startedDownloads, fields.partCount, fields.speedText);
+  m_downloadStatusShown = true;
 }
 
 bool InstallFlow::transferEnded(int32_t slot, bool succeeded, DownloadFields& fields) {

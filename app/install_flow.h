@@ -138,6 +138,7 @@ class InstallFlow {
   bool m_questionOpen = false;
   std::map<std::wstring, int32_t> m_damagedFindings;  // by part name
   std::optional<FlowEnding> m_ending;
+  bool m_downloadStatusShown = false;  // a download's progress has written the status line
 };
 
 // The first entry whose extension, the text after the last full stop of the name's last component, is

@@ -97,6 +97,19 @@ TEST(InstallFlow, StatusCountsStartedDownloads) {
   EXPECT_EQ(run.fields.progressPercent, 12);
   run.flow.transferProgress(first.slot, 8192, 50.0, run.fields, run.ms);
   EXPECT_EQ(run.fields.progressPercent, 50);
+  // Each tick shows its speed on the status line, also without a notification in between.
+  run.Tick();
+  EXPECT_EQ(Text(run.fields.statusText), L"正在下载:(2/3) 网速：12KB/s");
+}
+
+TEST(InstallFlow, StatusLineKeepsTheCheckTextUntilTheFirstProgress) {
+  DownloadRun run(2, 1);
+  run.fields.statusText = CWString(L"校验完成，开始下载。");
+  const TransferStart t = run.TickUntilStart();
+  run.Tick();
+  EXPECT_EQ(Text(run.fields.statusText), L"校验完成，开始下载。");
+  run.flow.transferProgress(t.slot, 1, 0.5, run.fields, run.ms);
+  EXPECT_EQ(Text(run.fields.statusText), L"正在下载:(1/2) 网速：0B/s");
 }
 
 TEST(InstallFlow, ByteCounterGrowsByEachDownloadsNewBytes) {
