@@ -2,6 +2,7 @@
 // session's X server: what lands on disk, what the server was asked for, the messages and the exit codes.
 #include <windows.h>
 #include <objbase.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -190,8 +191,8 @@ class Installer {
 
   // The installer's window, once it is shown.
   HWND Window(DWORD timeoutMs = 180000) { return TopLevel(L"VolWindow", L"TonvexaAI", timeoutMs); }
-  // A message box of the installer with that caption, or null.
-  HWND MessageBoxTitled(const wchar_t* caption, DWORD timeoutMs) { return TopLevel(L"#32770", caption, timeoutMs); }
+  // A message box or dialog of the installer with that caption (any caption for null), or null.
+  HWND DialogTitled(const wchar_t* caption, DWORD timeoutMs) { return TopLevel(L"#32770", caption, timeoutMs); }
 
   // A left click at (x, y) of the window's client area, through the X server.
   bool Click(int x, int y) {
@@ -203,6 +204,7 @@ class Installer {
                           " click 1") == 0;
   }
   bool ClickButton() { return Click(300, 279); }
+  bool ClickLocationLink() { return Click(520, 345); }
   bool ClickClose() { return Click(570, 20); }
 
  private:
@@ -223,7 +225,8 @@ class Installer {
                 wchar_t name[64] = {}, text[128] = {};
                 GetClassNameW(window, name, 64);
                 GetWindowTextW(window, text, 128);
-                if (owner != s->processId || lstrcmpW(name, s->className) || lstrcmpW(text, s->title)) return TRUE;
+                if (owner != s->processId || lstrcmpW(name, s->className)) return TRUE;
+                if (s->title && lstrcmpW(text, s->title)) return TRUE;
                 if (!IsWindowVisible(window)) return TRUE;
                 s->found = window;
                 return FALSE;
@@ -401,6 +404,40 @@ TEST_F(InstallRunTest, ASecondRunAfterClosingMidDownloadFetchesOnlyWhatIsMissing
   EXPECT_EQ(PartRequests(server.Log()), std::vector<std::string>{"product.z02"});
 }
 
+TEST_F(InstallRunTest, AFolderChosenInTheFolderBrowserIsUsed) {
+  // The browser's top item is the desktop: the product goes to Desktop\Tonvexa\.
+  const std::wstring chosen = std::wstring(desktopDirectory().GetText()) + L"Tonvexa";
+  RemoveTree(chosen);
+  Server server(m_release);
+  ASSERT_TRUE(server.Running());
+  Installer installer;
+  ASSERT_TRUE(installer.Window());
+  Sleep(500);
+  ASSERT_TRUE(installer.ClickLocationLink());
+  HWND browser = installer.DialogTitled(nullptr, 30000);  // its caption follows the system's language
+  ASSERT_TRUE(browser);
+  HWND tree = FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
+  ASSERT_TRUE(tree);
+  const LPARAM top = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+  ASSERT_TRUE(top);
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, top);
+  PostMessageW(browser, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return Exists(chosen); }, 30000)) << "the chosen folder was not made";
+  ASSERT_TRUE(installer.ClickButton());
+  ASSERT_TRUE(WaitFor([&] { return Exists(chosen + L"\\TonvexaAI.exe") && !Exists(chosen + L"\\product.zip"); }));
+  EXPECT_FALSE(Exists(m_installDir));
+  std::map<std::wstring, std::string> product, installed;
+  ReadTree(BuildPath(L"demo-release\\product"), L"", product);
+  ReadTree(chosen, L"", installed);
+  EXPECT_EQ(installed.size(), product.size());
+  std::wstring target, directory;
+  ASSERT_TRUE(ReadShortcut(m_link, &target, &directory));
+  EXPECT_EQ(target, chosen + L"\\TonvexaAI.exe");
+  EXPECT_EQ(Launch(installer), kExitInstalled);
+  ProductWindowShown();
+  RemoveTree(chosen);
+}
+
 // A part that cannot be downloaded is tried three times, then the user decides; Cancel ends with 3 and keeps
 // the parts that arrived.
 TEST_F(InstallRunTest, AMissingPartIsTriedThreeTimesThenTheUserCancels) {
@@ -411,7 +448,7 @@ TEST_F(InstallRunTest, AMissingPartIsTriedThreeTimesThenTheUserCancels) {
   ASSERT_TRUE(installer.Window());
   Sleep(500);
   ASSERT_TRUE(installer.ClickButton());
-  HWND box = installer.MessageBoxTitled(L"失败", 120000);
+  HWND box = installer.DialogTitled(L"失败", 120000);
   ASSERT_TRUE(box);
   EXPECT_EQ(MessageText(box), L"下载失败：product.z03\r\n请检查网络连接后重试。");
   EXPECT_EQ(LoggedPaths(server.Log(), 404).size(), 3u);
@@ -429,12 +466,12 @@ TEST_F(InstallRunTest, AStalledDownloadIsAbortedAndRetriedAfterTheUsersRetry) {
   ASSERT_TRUE(installer.Window());
   Sleep(500);
   ASSERT_TRUE(installer.ClickButton());
-  HWND box = installer.MessageBoxTitled(L"失败", 120000);
+  HWND box = installer.DialogTitled(L"失败", 120000);
   ASSERT_TRUE(box);
   EXPECT_EQ(MessageText(box), L"下载失败：product.z01\r\n请检查网络连接后重试。");
   PostMessageW(box, WM_COMMAND, IDRETRY, 0);
   Sleep(1000);
-  box = installer.MessageBoxTitled(L"失败", 120000);
+  box = installer.DialogTitled(L"失败", 120000);
   ASSERT_TRUE(box) << "no second question after three more stalls";
   PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
   EXPECT_EQ(installer.ExitCode(), kExitDownload);
@@ -457,7 +494,7 @@ TEST_F(InstallRunTest, APartThatNeverMatchesItsDigestEndsWithFour) {
   ASSERT_TRUE(installer.Window());
   Sleep(500);
   ASSERT_TRUE(installer.ClickButton());
-  HWND box = installer.MessageBoxTitled(L"失败", 180000);
+  HWND box = installer.DialogTitled(L"失败", 180000);
   ASSERT_TRUE(box);
   EXPECT_EQ(MessageText(box), L"文件校验失败：product.z01");
   EXPECT_FALSE(Exists(Installed(L"product.z01")));
