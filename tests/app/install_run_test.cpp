@@ -113,6 +113,19 @@ class Release {
   std::wstring Part(const std::wstring& name) const {
     return m_site / (L"down\\" + std::wstring(kToken) + L"\\" + name);
   }
+  // Runs Python over the published document: `doc` is the parsed JSON, `part(name)` the part's entry and
+  // `site` the part folder (a Unix path); the document is written back.
+  bool EditDocument(const std::string& statements) const {
+    const std::string script = "import hashlib, json, os\n"
+                               "path = " + Quoted(UnixPathFromWindows(Document())) + "\n"
+                               "site = " + Quoted(UnixPathFromWindows(Part(L""))) + "\n"
+                               "doc = json.load(open(path, encoding='utf-8'))\n"
+                               "part = lambda name: next(p for p in doc['软件下载'] if p['名称'] == name)\n" +
+                               statements +
+                               "\njson.dump(doc, open(path, 'w', encoding='utf-8'), ensure_ascii=False)\n";
+    return WriteWholeFile(m_site / L"edit.py", script) &&
+           RunShellScript("python3 " + UnixOf(m_site / L"edit.py")) == 0;
+  }
   std::vector<std::wstring> PartNames() const { return {L"product.z01", L"product.z02", L"product.z03", L"product.zip"}; }
 
  private:
@@ -503,6 +516,66 @@ TEST_F(InstallRunTest, APartThatNeverMatchesItsDigestEndsWithFour) {
   // Downloaded, then fetched again twice.
   const auto parts = PartRequests(server.Log());
   EXPECT_GE(std::count(parts.begin(), parts.end(), "product.z01"), 3) << ReadWholeFile(server.Log());
+}
+
+// A failure the installer cannot continue from: the message, then the exit code scripts see.
+struct Ending {
+  std::string edit;                           // statements for Release::EditDocument
+  const wchar_t* fileInInstallDir = nullptr;  // made before the run
+  std::wstring message;                       // empty: any text
+  const wchar_t* caption;
+  long code;
+};
+
+class InstallFailureTest : public InstallRunTest {
+ protected:
+  void ExpectEnding(const Ending& ending) {
+    if (!ending.edit.empty()) ASSERT_TRUE(m_release.EditDocument(ending.edit));
+    if (ending.fileInInstallDir) {
+      CreateDirectoryW(m_installDir.c_str(), nullptr);
+      ASSERT_TRUE(WriteWholeFile(Installed(ending.fileInInstallDir), "not the product"));
+    }
+    Server server(m_release);
+    ASSERT_TRUE(server.Running());
+    Installer installer;
+    ASSERT_TRUE(installer.Window());
+    Sleep(500);
+    ASSERT_TRUE(installer.ClickButton());
+    HWND box = installer.DialogTitled(ending.caption, 120000);
+    ASSERT_TRUE(box);
+    if (ending.message.empty()) {
+      EXPECT_FALSE(MessageText(box).empty());
+    } else {
+      EXPECT_EQ(MessageText(box), ending.message);
+    }
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(installer.ExitCode(), ending.code);
+  }
+};
+
+TEST_F(InstallFailureTest, ThreadLimitZeroIsAConfigurationError) {
+  ExpectEnding({"doc['下载线程限制'] = 0", nullptr, L"配置文件中的下载线程限制无效，无法下载。", L"失败",
+                kExitConfiguration});
+  EXPECT_FALSE(AnyPartOnDisk());
+}
+
+TEST_F(InstallFailureTest, NoZipAmongThePartsEndsWithFive) {
+  ExpectEnding({"part('product.zip')['名称'] = 'product.z04'", nullptr, L"下载文件出现问题，无法解压。", L"信息:",
+                kExitArchiveParts});
+}
+
+TEST_F(InstallFailureTest, ASecondZipInTheInstallFolderEndsWithFiveAndOpensIt) {
+  ExpectEnding({"", L"old.zip", L"目录中存在多余的zip文件，请删除之后重启安装软件。", L"警告", kExitArchiveParts});
+  HWND folder = nullptr;
+  EXPECT_TRUE(WaitFor([&] { return (folder = FindWindowW(nullptr, L"TonVexa")) != nullptr; }, 20000));
+  if (folder) PostMessageW(folder, WM_CLOSE, 0, 0);
+}
+
+TEST_F(InstallFailureTest, AnArchiveThatCannotBeExtractedEndsWithSixAndDeletesTheParts) {
+  ExpectEnding({"open(site + 'product.zip', 'wb').write(b'PK' + os.urandom(70000))\n"
+                "part('product.zip')['MD5'] = hashlib.md5(open(site + 'product.zip', 'rb').read()).hexdigest().upper()",
+                nullptr, L"", L"失败", kExitExtraction});
+  EXPECT_FALSE(AnyPartOnDisk());
 }
 
 }  // namespace
