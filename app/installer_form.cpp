@@ -224,7 +224,12 @@ void InstallerForm::onPainterMouseMove(int32_t x, int32_t y) {
     }
   }
   if (redraw) painter.Redraw();
-  if (cursor) painter.SetCursorShape(cursor);
+  // Setting a cursor moves the pointer onto itself, which comes back here as a mouse move: set it only when
+  // it changes, or the two would feed each other.
+  if (cursor && cursor != m_cursor) {
+    m_cursor = cursor;
+    painter.SetCursorShape(cursor);
+  }
 }
 
 void InstallerForm::onPainterMouseDown(int32_t x, int32_t y) {

@@ -95,6 +95,7 @@ class InstallerForm : public CVolWinForm {
   InstallerState& m_state;
   CWString m_configurationUrl;
   WindowLayout m_layout;
+  int32_t m_cursor = 0;  // the system cursor last set on the painter
   CVolPicture m_resourcePictures[13];
 };
 
