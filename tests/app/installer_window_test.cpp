@@ -31,16 +31,7 @@ constexpr COLORREF kYellow = RGB(220, 220, 20);
 
 // A small PNG of one colour; the window stretches it over its whole surface.
 std::string SolidPng(COLORREF color) {
-  png_test::Image image;
-  image.width = 30;
-  image.height = 20;
-  image.colorType = png_test::kRgb;
-  for (int i = 0; i < image.width * image.height; ++i) {
-    image.samples.push_back(GetRValue(color));
-    image.samples.push_back(GetGValue(color));
-    image.samples.push_back(GetBValue(color));
-  }
-  return png_test::Encode(image);
+  return png_test::SolidRgb(30, 20, GetRValue(color), GetGValue(color), GetBValue(color));
 }
 
 // The installer window with the process end and the folder browser observed instead of carried out.
