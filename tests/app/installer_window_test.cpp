@@ -385,6 +385,15 @@ TEST_F(InstallerWindowTest, SlideShowCyclesTheServedPictures) {
   form->onSlideTimerTick();
   EXPECT_EQ(Read(&InstallerState::slideIndex), 1);
   EXPECT_EQ(PixelOf(Capture("slide_install"), 300, 120), kYellow);
+
+  // Applied again on a worker thread (as the install flow does), the configuration appends its pictures and
+  // has the window's thread restart the slide show.
+  ASSERT_FALSE(form->slideTimer.IsRunning());
+  std::thread worker([&] { form->applyConfiguration(); });
+  EXPECT_TRUE(PumpMessagesUntil([&] { return form->slideTimer.IsRunning(); }, 30000));
+  worker.join();
+  EXPECT_EQ(Read(&InstallerState::startImages).size(), 6u);
+  EXPECT_EQ(Read(&InstallerState::installImages).size(), 2u);
 }
 
 TEST_F(InstallerWindowTest, CustomDirectoryIsCreatedAndCjkIsWarnedAbout) {
@@ -473,13 +482,12 @@ TEST_F(InstallerWindowTest, LicenceWindowOpensOnceShowsLinesAndIsReadOnly) {
   GetWindowTextW(edit, text, 64);
   EXPECT_EQ(std::wstring(text), L"第一行\r\n第二行\r\n第三行");
 
-  // Closed with its close box, it opens again with the licence of that moment.
-  Xdo("search --sync --name '^TonvexaAI$' windowfocus --sync key alt+F4");
+  // Closed (as its close box does), it opens again with the licence of that moment.
+  PostMessageW(licence, WM_CLOSE, 0, 0);
   PumpMessagesUntil([&] { return !form->licenceForm.HasWindow(); }, 5000);
   EXPECT_FALSE(form->licenceForm.HasWindow());
   Write(&InstallerState::licenceText, CWString(L"新的\n协议"));
-  PumpTestMessagesFor(300);
-  ClickAt(120, 349);
+  form->onPainterMouseUp(120, 349);
   ASSERT_TRUE(form->licenceForm.HasWindow());
   EXPECT_EQ(SendMessageW(form->licenceForm.edit.GetHwnd(), EM_GETLINECOUNT, 0, 0), 2);
 }
