@@ -7,6 +7,7 @@
 #include "data/folder_browser.h"
 #include "data/paths.h"
 #include "resources/resource_ids.h"
+#include "runtime/serial_stream.h"
 #include "ui/window_messages.h"
 
 namespace {
@@ -90,6 +91,40 @@ bool InstallerForm::Dispatch(WindowMessage& message) {
     return true;
   }
   return CVolWinForm::Dispatch(message);
+}
+
+void InstallerForm::Load(SerialStream& stream) {
+  CVolWinForm::Load(stream);
+  painter.Load(stream);
+  progressTimer.Load(stream);
+  slideTimer.Load(stream);
+  for (HotRect* rect : {&m_layout.closeRect, &m_layout.buttonRect, &m_layout.locationRect}) {
+    for (int32_t* value : {&rect->x, &rect->y, &rect->width, &rect->height}) {
+      if (!stream.ReadInt32(*value)) stream.SetError(-3);
+    }
+  }
+  downloader.Load(stream);
+  downloadWorker.Load(stream);
+  extractWorker.Load(stream);
+  verifyWorker.Load(stream);
+  archiveReader.Load(stream);
+  licenceForm.Load(stream);
+}
+
+void InstallerForm::Save(SerialStream& stream) const {
+  CVolWinForm::Save(stream);
+  painter.Save(stream);
+  progressTimer.Save(stream);
+  slideTimer.Save(stream);
+  for (const HotRect* rect : {&m_layout.closeRect, &m_layout.buttonRect, &m_layout.locationRect}) {
+    for (int32_t value : {rect->x, rect->y, rect->width, rect->height}) stream.WriteInt32(value);
+  }
+  downloader.Save(stream);
+  downloadWorker.Save(stream);
+  extractWorker.Save(stream);
+  verifyWorker.Save(stream);
+  archiveReader.Save(stream);
+  licenceForm.Save(stream);
 }
 
 void InstallerForm::onFormCreated() {
