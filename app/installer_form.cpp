@@ -164,18 +164,23 @@ const CVolPicture& InstallerForm::ResourcePicture(int id) {
 }
 
 void InstallerForm::paintWindow() {
-  const WindowSnapshot view = SnapshotForPainting(m_state);
+  const WindowSnapshot view = SnapshotForPainting(m_state, m_backgroundKnown ? &m_background : nullptr);
   const WindowLayout& l = m_layout;
   painter.ClearCanvas();
 
-  CVolPicture background;
-  if (view.builtInBackground) {
-    background = ResourcePicture(IDR_PICTURE_BACKGROUND);
-  } else {
-    background.LoadPictureFromMemory(view.slidePicture.GetData(), static_cast<size_t>(view.slidePicture.GetSize()));
+  // backgroundImage is the picture drawn last: it is decoded (or copied) only when the background changes.
+  CVolPicture& background = m_state.backgroundImage;
+  if (!m_backgroundKnown || m_background != view.slide) {
+    if (view.builtInBackground) {
+      background = ResourcePicture(IDR_PICTURE_BACKGROUND);
+    } else {
+      background.Clear();  // a picture that cannot be decoded draws nothing
+      background.LoadPictureFromMemory(view.slidePicture.GetData(), static_cast<size_t>(view.slidePicture.GetSize()));
+    }
+    m_background = view.slide;
+    m_backgroundKnown = true;
   }
   if (background.IsValid()) painter.DrawPicture(background, 0, 0, l.width, l.height);
-  m_state.backgroundImage = std::move(background);
 
   paintCloseButton(view.closeButtonState);
 

@@ -102,6 +102,8 @@ class InstallerForm : public CVolWinForm {
   CWString m_configurationUrl;
   WindowLayout m_layout;
   int32_t m_cursor = 0;  // the system cursor last set on the painter
+  SlideKey m_background;  // what backgroundImage holds, once m_backgroundKnown
+  bool m_backgroundKnown = false;
   CVolPicture m_resourcePictures[13];
 };
 
