@@ -106,13 +106,14 @@ def readme_server_block():
 
 
 @contextlib.contextmanager
-def nginx(site):
+def nginx(site, port=None):
     """nginx on 127.0.0.1 serving `site` with the README's server block, from a private prefix; yields the
-    port. Stopped (and its prefix removed) on leaving."""
+    port (`port`, or a free one). Stopped (and its prefix removed) on leaving."""
     block = readme_server_block()
     with tempfile.TemporaryDirectory(prefix="tonvexa-nginx-") as prefix:
-        for attempt in range(5):
-            port = free_port()
+        wanted = port
+        for attempt in range(1 if wanted else 5):
+            port = wanted or free_port()
             server = re.sub(r"listen\s+8888;", f"listen 127.0.0.1:{port};", block)
             server = re.sub(r"root\s+[^;]+;", f"root {os.path.abspath(site)};", server)
             temp = "\n".join(f"{kind}_temp_path {prefix}/{kind};" for kind in
