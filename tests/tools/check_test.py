@@ -101,7 +101,8 @@ class CheckServedRelease(unittest.TestCase):
              ["problem: 解压完成运行文件名: 'bin\\\\Missing.exe' is not in the archive"]),
             ("missing picture", missing_picture, ["problem: picture: http://", "install-2.png answers 404"]),
             ("thread limit 0", thread_limit_zero, ["problem: 下载线程限制: 0 is outside 1 to 2147483647"]),
-            ("Chinese folders as a JSON true", chinese_as_boolean, ["problem: 路径是否支持中文: is a JSON bool"]),
+            ("Chinese folders as a JSON true", chinese_as_boolean,
+             ["problem: 路径是否支持中文: is a JSON bool"]),
         ]
         for description, fault, messages in table:
             with self.subTest(description):
