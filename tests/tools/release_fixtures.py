@@ -72,13 +72,15 @@ def wait_for_file(path, seconds=30):
 
 
 @contextlib.contextmanager
-def served(site, log=None):
-    """tools/serve on a free port for `site`; yields (process, port)."""
+def served(site, log=None, faults=None):
+    """tools/serve on a free port for `site` (with the fault plan file `faults`); yields (process, port)."""
     with tempfile.TemporaryDirectory() as scratch:
         port_file = os.path.join(scratch, "port")
         args = [sys.executable, os.path.join(TOOLS, "serve"), site, "--port", "0", "--port-file", port_file]
         if log:
             args += ["--log", log]
+        if faults:
+            args += ["--faults", faults]
         process = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         try:
             wait_for_file(port_file)

@@ -40,10 +40,14 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         except (BrokenPipeError, ConnectionResetError):
             self.close_connection = True
         finally:
-            self.server.log_request_line(self.command, self.path, self.status, self.sent_bytes)
+            self.server.log_request_line(self.command, self.path, self.status, self.sent_bytes, self.log_extra())
             self.server.request_ended()
 
     # --- what a request gets -----------------------------------------------------------------------------
+    def log_extra(self):
+        """Further members of this request's log line (a variant says what it did differently)."""
+        return {}
+
     def respond(self):
         status, path = self.site_file(self.path)
         if path is None:
@@ -116,8 +120,10 @@ class SiteServer(http.server.ThreadingHTTPServer):
         super().__init__(("127.0.0.1", port), handler)
         self._log = open(log_path, "a", encoding="utf-8") if log_path else None
 
-    def log_request_line(self, method, path, status, sent):
-        line = json.dumps({"method": method, "path": path, "status": status, "bytes": sent}, ensure_ascii=False)
+    def log_request_line(self, method, path, status, sent, extra=None):
+        fields = {"method": method, "path": path, "status": status, "bytes": sent}
+        fields.update(extra or {})
+        line = json.dumps(fields, ensure_ascii=False)
         with self._log_lock:
             if self._log is not None:
                 self._log.write(line + "\n")
