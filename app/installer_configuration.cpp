@@ -79,6 +79,18 @@ std::vector<CVolMem> FetchPictures(const std::vector<CWString>& urls) {
   return pictures;
 }
 
+// The document's text; empty when it could not be fetched or the server answered with an error status
+// (an error page is no configuration, even when its body happens to be JSON).
+CWString FetchConfigurationText(const CWString& url) {
+  CWString target = url;
+  CWString cookies, headers;
+  HttpResponseInfo response;
+  CWString text = FetchText(target, CWString(), CVolMem(), CWString(), CWString(), cookies, headers, CWString(),
+                            CWString(), CWString(), CWString(), response);
+  if (response.statusCode < 200 || response.statusCode > 299) return CWString();
+  return text;
+}
+
 template <typename T>
 void Append(std::vector<T>& list, std::vector<T>&& more) {
   for (T& item : more) list.push_back(std::move(item));
@@ -94,7 +106,7 @@ ConfigurationOutcome ApplyConfigurationTo(InstallerState& state, const CWString&
     text = state.configText;
   }
   if (text.IsEmpty()) {
-    text = FetchText(configurationUrl);
+    text = FetchConfigurationText(configurationUrl);
     LockGuard guard(state.lock);
     // Another thread may have stored it meanwhile; the first text stays.
     if (state.configText.IsEmpty()) {

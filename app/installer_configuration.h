@@ -8,7 +8,7 @@
 
 enum class ConfigurationResult {
   Applied,
-  Unusable,    // no document could be fetched, or it is not JSON; the state is unchanged
+  Unusable,    // no document could be fetched (also an HTTP error status), or it is not JSON; the state is unchanged
   UnsafeName,  // a file name would reach outside the install folder; the state is unchanged
 };
 

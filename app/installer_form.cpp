@@ -7,6 +7,7 @@
 #include "data/folder_browser.h"
 #include "data/paths.h"
 #include "resources/resource_ids.h"
+#include "runtime/serial_stream.h"
 #include "ui/window_messages.h"
 
 namespace {
@@ -92,6 +93,40 @@ bool InstallerForm::Dispatch(WindowMessage& message) {
   return CVolWinForm::Dispatch(message);
 }
 
+void InstallerForm::Load(SerialStream& stream) {
+  CVolWinForm::Load(stream);
+  painter.Load(stream);
+  progressTimer.Load(stream);
+  slideTimer.Load(stream);
+  for (HotRect* rect : {&m_layout.closeRect, &m_layout.buttonRect, &m_layout.locationRect}) {
+    for (int32_t* value : {&rect->x, &rect->y, &rect->width, &rect->height}) {
+      if (!stream.ReadInt32(*value)) stream.SetError(-3);
+    }
+  }
+  downloader.Load(stream);
+  downloadWorker.Load(stream);
+  extractWorker.Load(stream);
+  verifyWorker.Load(stream);
+  archiveReader.Load(stream);
+  licenceForm.Load(stream);
+}
+
+void InstallerForm::Save(SerialStream& stream) const {
+  CVolWinForm::Save(stream);
+  painter.Save(stream);
+  progressTimer.Save(stream);
+  slideTimer.Save(stream);
+  for (const HotRect* rect : {&m_layout.closeRect, &m_layout.buttonRect, &m_layout.locationRect}) {
+    for (int32_t value : {rect->x, rect->y, rect->width, rect->height}) stream.WriteInt32(value);
+  }
+  downloader.Save(stream);
+  downloadWorker.Save(stream);
+  extractWorker.Save(stream);
+  verifyWorker.Save(stream);
+  archiveReader.Save(stream);
+  licenceForm.Save(stream);
+}
+
 void InstallerForm::onFormCreated() {
   layoutWindow();
   paintWindow();
@@ -129,18 +164,23 @@ const CVolPicture& InstallerForm::ResourcePicture(int id) {
 }
 
 void InstallerForm::paintWindow() {
-  const WindowSnapshot view = SnapshotForPainting(m_state);
+  const WindowSnapshot view = SnapshotForPainting(m_state, m_backgroundKnown ? &m_background : nullptr);
   const WindowLayout& l = m_layout;
   painter.ClearCanvas();
 
-  CVolPicture background;
-  if (view.builtInBackground) {
-    background = ResourcePicture(IDR_PICTURE_BACKGROUND);
-  } else {
-    background.LoadPictureFromMemory(view.slidePicture.GetData(), static_cast<size_t>(view.slidePicture.GetSize()));
+  // backgroundImage is the picture drawn last: it is decoded (or copied) only when the background changes.
+  CVolPicture& background = m_state.backgroundImage;
+  if (!m_backgroundKnown || m_background != view.slide) {
+    if (view.builtInBackground) {
+      background = ResourcePicture(IDR_PICTURE_BACKGROUND);
+    } else {
+      background.Clear();  // a picture that cannot be decoded draws nothing
+      background.LoadPictureFromMemory(view.slidePicture.GetData(), static_cast<size_t>(view.slidePicture.GetSize()));
+    }
+    m_background = view.slide;
+    m_backgroundKnown = true;
   }
   if (background.IsValid()) painter.DrawPicture(background, 0, 0, l.width, l.height);
-  m_state.backgroundImage = std::move(background);
 
   paintCloseButton(view.closeButtonState);
 
@@ -224,7 +264,12 @@ void InstallerForm::onPainterMouseMove(int32_t x, int32_t y) {
     }
   }
   if (redraw) painter.Redraw();
-  if (cursor) painter.SetCursorShape(cursor);
+  // Setting a cursor moves the pointer onto itself, which comes back here as a mouse move: set it only when
+  // it changes, or the two would feed each other.
+  if (cursor && cursor != m_cursor) {
+    m_cursor = cursor;
+    painter.SetCursorShape(cursor);
+  }
 }
 
 void InstallerForm::onPainterMouseDown(int32_t x, int32_t y) {

@@ -46,6 +46,12 @@ class InstallerForm : public CVolWinForm {
   // Restarts the slide show when a configuration applied on a worker thread asked for it.
   bool Dispatch(WindowMessage& message) override;
 
+  // The stream form: the base form, painter and timers, the three rectangles (x, y, width, height; 4 bytes
+  // each; a short read marks the stream with error -3), the downloader, the three workers, the archive
+  // reader and the licence form.
+  void Load(SerialStream& stream) override;
+  void Save(SerialStream& stream) const override;
+
   // --- Window behaviour ---
   // Lays out, paints the first screen, rounds the corners and applies the configuration (which may end the
   // process).
@@ -135,6 +141,9 @@ class InstallerForm : public CVolWinForm {
   std::vector<std::unique_ptr<FileDownloader>> m_moreDownloaders;  // slots 1, 2, ...; under m_state.lock
   bool m_flowBound = false;
   WindowLayout m_layout;
+  int32_t m_cursor = 0;  // the system cursor last set on the painter
+  SlideKey m_background;  // what backgroundImage holds, once m_backgroundKnown
+  bool m_backgroundKnown = false;
   CVolPicture m_resourcePictures[13];
 };
 

@@ -5,7 +5,7 @@ InstallerState& TheInstallerState() {
   return state;
 }
 
-WindowSnapshot SnapshotForPainting(InstallerState& state) {
+WindowSnapshot SnapshotForPainting(InstallerState& state, const SlideKey* decoded) {
   WindowSnapshot snapshot;
   LockGuard guard(state.lock);
   snapshot.phase = state.phase;
@@ -16,7 +16,10 @@ WindowSnapshot SnapshotForPainting(InstallerState& state) {
   // After a phase change the index may point past a shorter list until the next slide tick.
   if (state.slideIndex >= 1 && static_cast<size_t>(state.slideIndex) <= slides.size()) {
     snapshot.builtInBackground = false;
-    snapshot.slidePicture = slides[static_cast<size_t>(state.slideIndex) - 1];
+    snapshot.slide = SlideKey{state.phase == InstallPhase::Ready, state.slideIndex};
+    if (!decoded || *decoded != snapshot.slide) {
+      snapshot.slidePicture = slides[static_cast<size_t>(state.slideIndex) - 1];
+    }
   }
   snapshot.statusText = state.statusText;
   snapshot.progressPercent = state.progressPercent;

@@ -86,6 +86,16 @@ inline std::vector<CVolMem>& SlideList(InstallerState& state, InstallPhase phase
   return phase == InstallPhase::Ready ? state.startImages : state.installImages;
 }
 
+// Which picture the background is: the built-in one ({true, 0}; also for an index beyond the phase's list),
+// or entry `index` (1-based) of the start or the install list. Entries never change once appended, so a key
+// names the same bytes for the whole run.
+struct SlideKey {
+  bool startList = true;
+  int32_t index = 0;
+  bool operator==(const SlideKey& o) const { return startList == o.startList && index == o.index; }
+  bool operator!=(const SlideKey& o) const { return !(*this == o); }
+};
+
 // What the window draws, copied under the lock.
 struct WindowSnapshot {
   InstallPhase phase = InstallPhase::Ready;
@@ -94,10 +104,12 @@ struct WindowSnapshot {
   ButtonState closeButtonState = ButtonState::Normal;
   // True when the background is the built-in picture: slideIndex is 0, or beyond the phase's list.
   bool builtInBackground = true;
-  CVolMem slidePicture;  // the slide's bytes when not builtInBackground
+  SlideKey slide;        // the background picture
+  CVolMem slidePicture;  // the slide's bytes when not builtInBackground and not already decoded
   CWString statusText;
   int32_t progressPercent = 0;
 };
 
-// Takes the lock, copies what painting needs and releases it.
-WindowSnapshot SnapshotForPainting(InstallerState& state);
+// Takes the lock, copies what painting needs and releases it. The slide's bytes are left out when the slide
+// is `decoded` (the caller still holds its picture).
+WindowSnapshot SnapshotForPainting(InstallerState& state, const SlideKey* decoded = nullptr);

@@ -14,7 +14,6 @@ the same parts and digests. Files are rewritten only when their content changes,
 import argparse
 import os
 import random
-import shutil
 import struct
 import sys
 import zlib
@@ -45,7 +44,8 @@ DATA_FILES = [
     ("data/media/intro.dat", 0.15, False),
 ]
 
-WORDS = ("tonvexa", "安装", "模型", "token", "stream", "下载", "layer", "数据", "config", "release", "版本", "checksum")
+WORDS = ("tonvexa", "安装", "模型", "token", "stream", "下载", "layer", "数据", "config", "release", "版本",
+         "checksum")
 
 
 def text_bytes(rng, size):

@@ -152,7 +152,8 @@ TEST_F(ConfigurationTest, MissingOrUnreadableDocumentIsUnusable) {
   struct Case {
     int status;
     const char* body;
-  } const cases[] = {{404, "not here"}, {200, "this is not JSON"}, {200, ""}, {200, "{\"a\": "}};
+  } const cases[] = {{404, "not here"}, {404, "{}"}, {500, "{\"下载线程限制\": 3}"},
+                     {200, "this is not JSON"}, {200, ""}, {200, "{\"a\": "}};
   for (const Case& c : cases) {
     InstallerState state;
     EXPECT_EQ(Apply(state, c.body, c.status).result, ConfigurationResult::Unusable) << c.status << " " << c.body;

@@ -75,6 +75,8 @@ TEST(WindowLayout, PaintingNeverReadsPastTheList) {
     EXPECT_EQ(view.builtInBackground, c.picture == nullptr) << static_cast<int>(c.phase) << "/" << c.index;
     if (c.picture) {
       EXPECT_EQ(std::string(reinterpret_cast<const char*>(view.slidePicture.GetData()), 2), c.picture);
+      // A slide the window still holds decoded is not copied again.
+      EXPECT_EQ(SnapshotForPainting(state, &view.slide).slidePicture.GetSize(), 0);
     }
   }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/archive_codec_library.h"
+#include "support/file_tree.h"
 #include "support/test_environment.h"
 #include "support/unix_process.h"
 #include "ui/event_binding.h"
@@ -65,43 +66,6 @@ bool Contains(const CWString& text, const std::wstring& part) {
 
 bool Exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Every file (with its bytes) and folder (marked "<folder>") below `root`, by relative path.
-std::map<std::wstring, std::string> ListTree(const std::wstring& root, const std::wstring& prefix = L"") {
-  std::map<std::wstring, std::string> entries;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((root + L"\\" + prefix + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return entries;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::wstring relative = prefix + name;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      entries[relative] = "<folder>";
-      entries.merge(ListTree(root, relative + L"\\"));
-    } else {
-      entries[relative] = ReadWholeFile(root + L"\\" + relative);
-    }
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  return entries;
-}
-
-// Compares without printing megabytes of file contents on failure.
-void ExpectSameTree(const std::wstring& expectedRoot, const std::wstring& actualRoot) {
-  const auto expected = ListTree(expectedRoot);
-  const auto actual = ListTree(actualRoot);
-  ASSERT_FALSE(expected.empty());
-  for (const auto& [name, bytes] : expected) {
-    auto found = actual.find(name);
-    if (found == actual.end()) {
-      ADD_FAILURE() << "missing: " << std::string(name.begin(), name.end());
-    } else if (found->second != bytes) {
-      ADD_FAILURE() << "different: " << std::string(name.begin(), name.end());
-    }
-  }
-  EXPECT_EQ(actual.size(), expected.size());
 }
 
 // extractArchive of one fixture archive (no password) into `destination`.

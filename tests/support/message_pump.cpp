@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <thread>
+
 #include "framework/application.h"
+#include "support/unix_process.h"
 
 namespace {
 
@@ -30,4 +34,16 @@ bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs) {
 
 void PumpTestMessagesFor(int ms) {
   PumpMessagesUntil([] { return false; }, ms);
+}
+
+int RunUnixCommandWhilePumping(const std::string& shellCommand, int timeoutMs) {
+  std::atomic<bool> done{false};
+  int status = -1;
+  std::thread worker([&] {
+    status = RunUnixCommand(shellCommand, timeoutMs);
+    done = true;
+  });
+  PumpMessagesUntil([&] { return done.load(); }, timeoutMs + 30000);
+  worker.join();
+  return status;
 }

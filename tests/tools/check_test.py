@@ -80,6 +80,9 @@ class CheckServedRelease(unittest.TestCase):
         def run_file_not_in_archive():
             self.edit_document(lambda c: c.update({document.RUN_FILE: "bin\\Missing.exe"}))
 
+        def unsafe_part_name():
+            self.edit_document(lambda c: c[document.PARTS][1].update({document.PART_NAME: "..\\product.z02"}))
+
         def missing_picture():
             os.remove(os.path.join(self.site, "down", "tonvexa", "install-2.png"))
 
@@ -99,9 +102,12 @@ class CheckServedRelease(unittest.TestCase):
             ("two zip parts", two_zip_parts, ["2 part names end in .zip (extra.zip, product.zip)"]),
             ("run file not in the archive", run_file_not_in_archive,
              ["problem: 解压完成运行文件名: 'bin\\\\Missing.exe' is not in the archive"]),
+            ("part name leaving the install folder", unsafe_part_name,
+             ["problem: part ..\\product.z02: name '..\\\\product.z02' contains a folder separator"]),
             ("missing picture", missing_picture, ["problem: picture: http://", "install-2.png answers 404"]),
             ("thread limit 0", thread_limit_zero, ["problem: 下载线程限制: 0 is outside 1 to 2147483647"]),
-            ("Chinese folders as a JSON true", chinese_as_boolean, ["problem: 路径是否支持中文: is a JSON bool"]),
+            ("Chinese folders as a JSON true", chinese_as_boolean,
+             ["problem: 路径是否支持中文: is a JSON bool"]),
         ]
         for description, fault, messages in table:
             with self.subTest(description):

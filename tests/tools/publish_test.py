@@ -158,6 +158,8 @@ class Lint(unittest.TestCase):
             ("shortcut with a reserved character", [self.product, "OUT", "--shortcut", "AI?"] + good,
              "shortcut name 'AI?' is not a plain file name"),
             ("thread limit 0", [self.product, "OUT", "--threads", "0"] + good, "thread limit 0 is below 1"),
+            ("thread limit beyond 32 bits", [self.product, "OUT", "--threads", "4294967299"] + good,
+             "thread limit 4294967299 is above 2147483647"),
             ("part size below zip's minimum", [self.product, "OUT", "--part-size", "63k"] + good,
              "part size 63k is below zip's minimum of 64k"),
             ("part size not a size", [self.product, "OUT", "--part-size", "1.5m"] + good,

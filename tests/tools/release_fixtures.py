@@ -72,13 +72,15 @@ def wait_for_file(path, seconds=30):
 
 
 @contextlib.contextmanager
-def served(site, log=None):
-    """tools/serve on a free port for `site`; yields (process, port)."""
+def served(site, log=None, faults=None):
+    """tools/serve on a free port for `site` (with the fault plan file `faults`); yields (process, port)."""
     with tempfile.TemporaryDirectory() as scratch:
         port_file = os.path.join(scratch, "port")
         args = [sys.executable, os.path.join(TOOLS, "serve"), site, "--port", "0", "--port-file", port_file]
         if log:
             args += ["--log", log]
+        if faults:
+            args += ["--faults", faults]
         process = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         try:
             wait_for_file(port_file)
@@ -106,13 +108,14 @@ def readme_server_block():
 
 
 @contextlib.contextmanager
-def nginx(site):
+def nginx(site, port=None):
     """nginx on 127.0.0.1 serving `site` with the README's server block, from a private prefix; yields the
-    port. Stopped (and its prefix removed) on leaving."""
+    port (`port`, or a free one). Stopped (and its prefix removed) on leaving."""
     block = readme_server_block()
     with tempfile.TemporaryDirectory(prefix="tonvexa-nginx-") as prefix:
-        for attempt in range(5):
-            port = free_port()
+        wanted = port
+        for attempt in range(1 if wanted else 5):
+            port = wanted or free_port()
             server = re.sub(r"listen\s+8888;", f"listen 127.0.0.1:{port};", block)
             server = re.sub(r"root\s+[^;]+;", f"root {os.path.abspath(site)};", server)
             temp = "\n".join(f"{kind}_temp_path {prefix}/{kind};" for kind in

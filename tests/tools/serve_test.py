@@ -46,7 +46,8 @@ class Serve(unittest.TestCase):
         self.addCleanup(self.scratch.cleanup)
         self.site = os.path.join(self.scratch.name, "site")
         os.makedirs(os.path.join(self.site, "down", "t"))
-        self.files = {"down/t.json": '{"名称": 1}\n'.encode("utf-8"), "down/t/licence.txt": "许可\n".encode("utf-8"),
+        self.files = {"down/t.json": '{"名称": 1}\n'.encode("utf-8"),
+                      "down/t/licence.txt": "许可\n".encode("utf-8"),
                       "down/t/product.z01": bytes(range(256)) * 4000, "down/t/start-1.png": fixtures.PNG}
         for path, data in self.files.items():
             with open(os.path.join(self.site, *path.split("/")), "wb") as stream:

@@ -5,16 +5,13 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "resources/resource_ids.h"
 #include "support/message_pump.h"
 #include "support/test_environment.h"
 #include "support/ui_test_app.h"
-#include "support/unix_process.h"
 #include "ui/painter.h"
 #include "ui/win_form.h"
 
@@ -69,19 +66,6 @@ class ScreenForm : public CVolWinForm {
   }
 };
 
-// Runs a Linux command on a worker thread while this thread keeps the window answering.
-int RunWhilePumping(const std::string& command) {
-  std::atomic<bool> done{false};
-  int status = -1;
-  std::thread worker([&] {
-    status = RunUnixCommand(command, 60000);
-    done = true;
-  });
-  PumpMessagesUntil([&] { return done.load(); }, 90000);
-  worker.join();
-  return status;
-}
-
 // Colour of a picture's pixel (24 or 32 bits, opaque).
 COLORREF PicturePixel(const CVolPicture& picture, int x, int y) {
   const uint8_t* p = picture.Row(y) + x * (picture.BitsPerPixel() / 8);
@@ -106,7 +90,7 @@ TEST(PainterScreenshotTest, FormShowsPicturesAndChineseText) {
   const std::string command = "id=$(xdotool search --name '^" + std::string(title.begin(), title.end()) +
                               "$' | head -n 1) && [ -n \"$id\" ] && import -window \"$id\" '" +
                               UnixPathFromWindows(capture) + "'";
-  ASSERT_EQ(RunWhilePumping(command), 0) << command;
+  ASSERT_EQ(RunUnixCommandWhilePumping(command), 0) << command;
 
   std::string bytes = ReadWholeFile(capture);
   CVolPicture shot;

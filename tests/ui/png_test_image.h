@@ -91,4 +91,19 @@ inline std::string Encode(const Image& image) {
   return out;
 }
 
+// An RGB PNG of one colour.
+inline std::string SolidRgb(int width, int height, uint8_t red, uint8_t green, uint8_t blue) {
+  Image image;
+  image.width = width;
+  image.height = height;
+  image.colorType = kRgb;
+  image.samples.resize(static_cast<size_t>(width) * height * 3);
+  for (size_t i = 0; i < image.samples.size(); i += 3) {
+    image.samples[i] = red;
+    image.samples[i + 1] = green;
+    image.samples[i + 2] = blue;
+  }
+  return Encode(image);
+}
+
 }  // namespace png_test

@@ -134,7 +134,8 @@ def _check_members(config, findings):
         findings.problem(document.CHINESE_DIR, f"is a JSON {type(chinese).__name__}; only the text "
                          f"\"{document.YES}\" allows Chinese folders")
     elif chinese not in (document.YES, document.NO, ""):
-        findings.warning(document.CHINESE_DIR, f"{chinese!r} is not \"{document.YES}\": Chinese folders are not allowed")
+        findings.warning(document.CHINESE_DIR,
+                         f"{chinese!r} is not \"{document.YES}\": Chinese folders are not allowed")
 
     limit = config.get(document.THREAD_LIMIT)
     if isinstance(limit, str) and limit.strip().isdigit():
@@ -284,7 +285,7 @@ def check(source, out=sys.stdout):
         print(f"check: {findings.problems} problem(s), {findings.warnings} warning(s): the release will not install",
               file=out)
         return 1
-    print(f"check: the release will install ({len(parts)} parts, {sizes.describe_size(total)}, "
+    print(f"check: the release will install ({sizes.count_of(len(parts), 'part')}, {sizes.describe_size(total)}, "
           f"{findings.warnings} warning(s))", file=out)
     return 0
 

@@ -58,6 +58,9 @@ def lint(options, entries):
 
     if options.threads < 1:
         problems.append(f"thread limit {options.threads} is below 1: the installer would never start a download")
+    elif options.threads > 2**31 - 1:
+        # The installer keeps the low 32 bits of the number.
+        problems.append(f"thread limit {options.threads} is above 2147483647")
 
     part_problem = names.file_name_problem(options.part_name + ".zip")
     if part_problem:

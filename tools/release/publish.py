@@ -102,7 +102,8 @@ def add_publish_arguments(parser):
     parser.add_argument("--part-name", default="product", metavar="NAME",
                         help="parts are NAME.z01, NAME.z02, ..., NAME.zip (default product)")
     parser.add_argument("--threads", type=int, default=3, metavar="N", help="most downloads at once (default 3)")
-    parser.add_argument("--run-file", metavar="NAME", help="program started after installation, relative to the product")
+    parser.add_argument("--run-file", metavar="NAME",
+                        help="program started after installation, relative to the product")
     parser.add_argument("--shortcut", metavar="NAME", help="desktop shortcut name, without .lnk")
     parser.add_argument("--licence", metavar="FILE", help="licence text (UTF-8)")
     parser.add_argument("--start-image", dest="start_images", nargs="+", action="extend", default=[], metavar="FILE",
@@ -143,7 +144,7 @@ def publish(options):
     parts = config[document.PARTS]
     total = sum(os.path.getsize(os.path.join(options.out_dir, "down", options.token, part[document.PART_NAME]))
                 for part in parts)
-    print(f"publish: {len(parts)} parts, {sizes.describe_size(total)}, configuration "
+    print(f"publish: {sizes.count_of(len(parts), 'part')}, {sizes.describe_size(total)}, configuration "
           f"{_address(options.base_url, 'down', options.token + '.json')}")
     return 0
 

@@ -34,14 +34,20 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
     def _handle(self):
         self.sent_bytes = 0
         self.status = 0
+        self.server.request_started()
         try:
             self.respond()
         except (BrokenPipeError, ConnectionResetError):
             self.close_connection = True
         finally:
-            self.server.log_request_line(self.command, self.path, self.status, self.sent_bytes)
+            self.server.log_request_line(self.command, self.path, self.status, self.sent_bytes, self.log_extra())
+            self.server.request_ended()
 
     # --- what a request gets -----------------------------------------------------------------------------
+    def log_extra(self):
+        """Further members of this request's log line (a variant says what it did differently)."""
+        return {}
+
     def respond(self):
         status, path = self.site_file(self.path)
         if path is None:
@@ -109,18 +115,36 @@ class SiteServer(http.server.ThreadingHTTPServer):
         self.site_dir = os.path.abspath(site_dir)
         self._log = None
         self._log_lock = threading.Lock()
+        self._in_flight = 0
+        self._in_flight_changed = threading.Condition()
         super().__init__(("127.0.0.1", port), handler)
         self._log = open(log_path, "a", encoding="utf-8") if log_path else None
 
-    def log_request_line(self, method, path, status, sent):
-        if self._log is None:
-            return
-        line = json.dumps({"method": method, "path": path, "status": status, "bytes": sent}, ensure_ascii=False)
+    def log_request_line(self, method, path, status, sent, extra=None):
+        fields = {"method": method, "path": path, "status": status, "bytes": sent}
+        fields.update(extra or {})
+        line = json.dumps(fields, ensure_ascii=False)
         with self._log_lock:
-            self._log.write(line + "\n")
-            self._log.flush()
+            if self._log is not None:
+                self._log.write(line + "\n")
+                self._log.flush()
+
+    def request_started(self):
+        with self._in_flight_changed:
+            self._in_flight += 1
+
+    def request_ended(self):
+        with self._in_flight_changed:
+            self._in_flight -= 1
+            self._in_flight_changed.notify_all()
 
     def server_close(self):
         super().server_close()
-        if self._log:
-            self._log.close()
+        # A client has its response before the log line is written: let requests under way finish their line,
+        # but never wait on idle keep-alive connections.
+        with self._in_flight_changed:
+            self._in_flight_changed.wait_for(lambda: self._in_flight == 0, timeout=10)
+        with self._log_lock:
+            if self._log:
+                self._log.close()
+                self._log = None

@@ -21,3 +21,8 @@ def describe_size(count):
             return f"{count} B" if unit == "B" else f"{value:.1f} {unit}"
         value /= 1024
     return f"{count} B"
+
+
+def count_of(count, noun):
+    """"1 part", "4 parts"."""
+    return f"{count} {noun}" if count == 1 else f"{count} {noun}s"
