@@ -227,7 +227,8 @@ FlowEnding archiveCountEnding() {
 }
 
 FlowEnding digestEnding(const CWString& partName) {
-  return Ending(CWString::Concat(CWString(L"文件校验失败："), partName), kExclamationOk, L"失败", kExitDigest);
+  return Ending(CWString::Concat(CWString(L"文件校验失败："), partName), kExclamationOk, L"失败",
+                kExitDigest);
 }
 
 FlowEnding extractionEnding(const CWString& errorText) {

@@ -131,7 +131,7 @@ class InstallFlow {
   std::vector<int32_t> stalledSlots(int64_t nowMs);
 
   int64_t m_stallMs;
-  std::map<int32_t, Transfer> m_transfers;  // by slot
+  std::map<int32_t, Transfer> m_transfers;   // by slot
   std::map<int64_t, int32_t> m_failedTries;  // by entry, in the current round of tries
   std::deque<PendingPart> m_retries;
   std::deque<PendingPart> m_questions;

@@ -84,14 +84,19 @@ class InstallerForm : public CVolWinForm {
   // The progress timer's tick: scheduling, speed and hand-over while Downloading; endings left by workers and
   // stalled transfers while Installing; the part files deleted and the timer stopped once Done.
   void onProgressTimerTick();
-  // Worker jobs and events of the flow; each runs on the thread named.
-  void verifyLocalParts();                            // verifyWorker
-  void onWorkerStarted(WorkerThread& worker, uint64_t value);  // any of the three workers
-  void archiveStep();                                 // extractWorker
-  void verifyAndExtract(const CWString& zipName);     // extractWorker
+  // The run event of the three workers, on the new thread: the local check (verifyWorker), the archive step
+  // (extractWorker) or the download of part `value` (downloadWorker, 1-based).
+  void onWorkerStarted(WorkerThread& worker, uint64_t value);
+  // On verifyWorker: drops the parts whose digest a file of the install folder has.
+  void verifyLocalParts();
+  // On extractWorker: exactly one zip in the install folder, then verifyAndExtract.
+  void archiveStep();
+  // On extractWorker: re-checks every part (fetching a damaged one again) and extracts the archive.
+  void verifyAndExtract(const CWString& zipName);
   // A download's progress notification, on its thread; `slot` names the transfer's downloader.
   void onDownloadProgress(int32_t slot, uint64_t done, double percent);
-  void onExtractProgress(const CWString& itemName, uint32_t percent);  // extractWorker
+  // The archive reader's progress, on extractWorker: bar and "正在抽取:" status line.
+  void onExtractProgress(const CWString& itemName, uint32_t percent);
   // Writes the desktop shortcut to installDir + runFileName when a shortcut name is configured. Any thread.
   void createDesktopShortcut();
   // Re-applies the configuration, then deletes every listed part file from installDir. Any thread.

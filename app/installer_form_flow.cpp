@@ -63,14 +63,15 @@ uint32_t RelayWorkerStarted(CVolObject* self, CVolObject* worker, int32_t, uint6
   return 0;
 }
 
-int32_t RelayDownloadProgress(CVolObject* self, CVolObject*, int32_t slot, uint64_t done, uint64_t, double percent,
-                              const CWString&, const CWString&, int32_t, const CWString&, int32_t) {
+int32_t RelayDownloadProgress(CVolObject* self, CVolObject*, int32_t slot, uint64_t done, uint64_t,
+                              double percent, const CWString&, const CWString&, int32_t, const CWString&,
+                              int32_t) {
   static_cast<InstallerForm*>(self)->onDownloadProgress(slot, done, percent);
   return 0;
 }
 
-int32_t RelayExtractProgress(CVolObject* self, CVolObject*, int32_t, const CWString& itemName, uint32_t percent,
-                             uint64_t, uint64_t, int32_t) {
+int32_t RelayExtractProgress(CVolObject* self, CVolObject*, int32_t, const CWString& itemName,
+                             uint32_t percent, uint64_t, uint64_t, int32_t) {
   static_cast<InstallerForm*>(self)->onExtractProgress(itemName, percent);
   return 0;  // never cancels
 }
@@ -162,7 +163,8 @@ FileDownloader& InstallerForm::downloaderFor(int32_t slot) {
   LockGuard guard(m_state.lock);
   while (m_moreDownloaders.size() < static_cast<size_t>(slot)) {
     auto more = std::make_unique<FileDownloader>();
-    more->BindProgress(&RelayDownloadProgress, EventHolder(), static_cast<int32_t>(m_moreDownloaders.size()) + 1);
+    more->BindProgress(&RelayDownloadProgress, EventHolder(),
+                       static_cast<int32_t>(m_moreDownloaders.size()) + 1);
     m_moreDownloaders.push_back(std::move(more));
   }
   return *m_moreDownloaders[static_cast<size_t>(slot) - 1];
@@ -255,7 +257,8 @@ void InstallerForm::onProgressTimerTick() {
     Store(f, m_state);
   }
   // Back from a re-check's re-fetch the timer still runs at the extraction's pace: the speed is per second.
-  if (phase == InstallPhase::Downloading && progressTimer.GetInterval() != kDownloadTickMs && !plan.handOver) {
+  if (phase == InstallPhase::Downloading && progressTimer.GetInterval() != kDownloadTickMs &&
+      !plan.handOver) {
     progressTimer.SetInterval(kDownloadTickMs);
   }
   if (plan.handOver) handOver();
@@ -387,8 +390,8 @@ void InstallerForm::verifyAndExtract(const CWString& zipName) {
   }
 
   CWString errorText;
-  const int extracted = archiveReader.extractArchive(CWString::Concat(installDir, zipName), CVolMem(), CWString(),
-                                                     errorText, installDir);
+  const int extracted = archiveReader.extractArchive(CWString::Concat(installDir, zipName), CVolMem(),
+                                                     CWString(), errorText, installDir);
   if (!extracted) {
     LockGuard guard(m_state.lock);
     m_flow.endWith(extractionEnding(errorText));

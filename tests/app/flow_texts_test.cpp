@@ -68,8 +68,8 @@ TEST(FlowTexts, BarPercentDropsFractionsAndKeepsUnknownSizes) {
   };
   const double inf = std::numeric_limits<double>::infinity();
   const Case cases[] = {
-      {42.75, 0, 42},    {99.99, 0, 99},  {99.9999995, 0, 100}, {100, 0, 100}, {0, 50, 0},
-      {inf, 37, 37},     {std::nan(""), 12, 12},                 {250, 0, 100}, {-3, 9, 0},
+      {42.75, 0, 42}, {99.99, 0, 99},         {99.9999995, 0, 100}, {100, 0, 100}, {0, 50, 0},
+      {inf, 37, 37},  {std::nan(""), 12, 12}, {250, 0, 100},        {-3, 9, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(downloadBarPercent(c.percent, c.previous), c.expected) << c.percent;
 }

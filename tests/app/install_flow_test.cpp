@@ -122,7 +122,7 @@ TEST(InstallFlow, ByteCounterGrowsByEachDownloadsNewBytes) {
     int64_t counter;
   };
   const Step steps[] = {
-      {&a, 1000, 1000}, {&b, 500, 1500}, {&a, 1000, 1500},  // a repeated count adds nothing
+      {&a, 1000, 1000}, {&b, 500, 1500},  {&a, 1000, 1500},  // a repeated count adds nothing
       {&a, 3000, 3500}, {&b, 2500, 5500},
   };
   for (const Step& s : steps) {
@@ -268,13 +268,13 @@ TEST(InstallFlow, StalledTransferIsAbortedOnceAndCountsAsFailedTry) {
 TEST(InstallFlow, BytesRestartTheStallClock) {
   DownloadRun run(1, 1, 3000);
   const TransferStart t = run.TickUntilStart();  // 1 s
-  run.Tick();                                     // 2 s
-  run.Tick();                                     // 3 s
+  run.Tick();                                    // 2 s
+  run.Tick();                                    // 3 s
   run.flow.transferProgress(t.slot, 10, 1.0, run.fields, run.ms);
   run.flow.transferProgress(t.slot, 10, 1.0, run.fields, run.ms + 500);  // no new bytes: no restart
-  EXPECT_TRUE(run.Tick().abortSlots.empty());                             // 4 s
-  EXPECT_TRUE(run.Tick().abortSlots.empty());                             // 5 s
-  EXPECT_EQ(run.Tick().abortSlots, std::vector<int32_t>{t.slot});          // 6 s
+  EXPECT_TRUE(run.Tick().abortSlots.empty());                            // 4 s
+  EXPECT_TRUE(run.Tick().abortSlots.empty());                            // 5 s
+  EXPECT_EQ(run.Tick().abortSlots, std::vector<int32_t>{t.slot});        // 6 s
 }
 
 TEST(InstallFlow, ThreadLimitBelowOneWithPartsIsAConfigurationError) {
@@ -345,7 +345,8 @@ TEST(InstallFlow, PartAlreadyOnDiskCompletesWithoutDownload) {
       {L"", L""},  // the file could not be hashed
   };
   for (const Case& c : mismatches) {
-    EXPECT_FALSE(run.flow.completeIfPresent(t.slot, CWString(c.file), CWString(c.part), run.fields)) << c.part;
+    EXPECT_FALSE(run.flow.completeIfPresent(t.slot, CWString(c.file), CWString(c.part), run.fields))
+        << c.part;
   }
   EXPECT_EQ(run.fields.completedDownloads, 1);
   EXPECT_TRUE(run.flow.transferOf(1));
@@ -396,12 +397,12 @@ TEST(InstallFlow, Endings) {
   };
   const Case cases[] = {
       {noArchivePartEnding(), L"下载文件出现问题，无法解压。", 0, L"信息:", kExitArchiveParts, false, false},
-      {archiveCountEnding(), L"目录中存在多余的zip文件，请删除之后重启安装软件。", 48, L"警告", kExitArchiveParts,
-       true, false},
-      {extractionEnding(CWString(L"Unsupported archive")), L"Unsupported archive", 48, L"失败", kExitExtraction,
-       false, true},
-      {threadLimitEnding(), L"配置文件中的下载线程限制无效，无法下载。", 48, L"失败", kExitConfiguration, false,
-       false},
+      {archiveCountEnding(), L"目录中存在多余的zip文件，请删除之后重启安装软件。", 48, L"警告",
+       kExitArchiveParts, true, false},
+      {extractionEnding(CWString(L"Unsupported archive")), L"Unsupported archive", 48, L"失败",
+       kExitExtraction, false, true},
+      {threadLimitEnding(), L"配置文件中的下载线程限制无效，无法下载。", 48, L"失败", kExitConfiguration,
+       false, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Text(c.ending.text), c.text);
@@ -411,7 +412,8 @@ TEST(InstallFlow, Endings) {
     EXPECT_EQ(c.ending.openInstallDir, c.openFolder) << c.text;
     EXPECT_EQ(c.ending.deletePartFiles, c.deleteParts) << c.text;
   }
-  EXPECT_EQ(Text(downloadFailedText(CWString(L"product.z02"))), L"下载失败：product.z02\r\n请检查网络连接后重试。");
+  EXPECT_EQ(Text(downloadFailedText(CWString(L"product.z02"))),
+            L"下载失败：product.z02\r\n请检查网络连接后重试。");
   EXPECT_EQ(kRetryCancelBox, MB_RETRYCANCEL | MB_ICONEXCLAMATION);
 }
 
@@ -432,7 +434,7 @@ TEST(InstallFlow, LaunchSteps) {
     LaunchStep expected;
   };
   const Case cases[] = {
-      {L"", false, true, LaunchStep::kReportSuccess}, {L"", true, false, LaunchStep::kReportSuccess},
+      {L"", false, true, LaunchStep::kReportSuccess},    {L"", true, false, LaunchStep::kReportSuccess},
       {L"app.exe", false, true, LaunchStep::kRefuseCjk}, {L"app.exe", true, true, LaunchStep::kRun},
       {L"bin\\app.exe", false, false, LaunchStep::kRun},
   };

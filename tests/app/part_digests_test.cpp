@@ -55,7 +55,8 @@ TEST(PartDigests, LocalCheckHashesEachFileOnce) {
   check.names = Strings({L"a", L"b", L"c", L"d"});
   check.digests = Strings({L"D4", L"D3", L"D2", L"D1"});
   check.Run({L"C:\\p\\x", L"C:\\p\\y", L"C:\\p\\z"});
-  EXPECT_EQ(check.hashed, (std::map<std::wstring, int>{{L"C:\\p\\x", 1}, {L"C:\\p\\y", 1}, {L"C:\\p\\z", 1}}));
+  EXPECT_EQ(check.hashed,
+            (std::map<std::wstring, int>{{L"C:\\p\\x", 1}, {L"C:\\p\\y", 1}, {L"C:\\p\\z", 1}}));
   EXPECT_EQ(check.progress, (std::vector<std::wstring>{L"1/3", L"2/3", L"3/3"}));
   EXPECT_EQ(Entries(check.names), (std::vector<std::wstring>{L"a", L"c"}));
   EXPECT_EQ(Entries(check.digests), (std::vector<std::wstring>{L"D4", L"D2"}));
@@ -70,15 +71,26 @@ TEST(PartDigests, LocalCheckMatchesByContent) {
   };
   const Case cases[] = {
       {"a file under another name still removes its part",
-       {{L"renamed.bin", L"ABC"}}, {L"part.z01", L"part.zip"}, {L"ABC", L"DEF"}, {L"part.zip"}},
+       {{L"renamed.bin", L"ABC"}},
+       {L"part.z01", L"part.zip"},
+       {L"ABC", L"DEF"},
+       {L"part.zip"}},
       {"a lower-case digest in the configuration is not recognised",
-       {{L"part.z01", L"ABCDEF"}}, {L"part.z01"}, {L"abcdef"}, {L"part.z01"}},
+       {{L"part.z01", L"ABCDEF"}},
+       {L"part.z01"},
+       {L"abcdef"},
+       {L"part.z01"}},
       {"one file removes one entry of two with its digest",
-       {{L"f", L"ABC"}}, {L"one", L"two"}, {L"ABC", L"ABC"}, {L"two"}},
+       {{L"f", L"ABC"}},
+       {L"one", L"two"},
+       {L"ABC", L"ABC"},
+       {L"two"}},
       {"two files with the same content remove two entries",
-       {{L"f", L"ABC"}, {L"g", L"ABC"}}, {L"one", L"two"}, {L"ABC", L"ABC"}, {}},
-      {"a file that could not be hashed matches no empty checksum",
-       {{L"f", L""}}, {L"one"}, {L""}, {L"one"}},
+       {{L"f", L"ABC"}, {L"g", L"ABC"}},
+       {L"one", L"two"},
+       {L"ABC", L"ABC"},
+       {}},
+      {"a file that could not be hashed matches no empty checksum", {{L"f", L""}}, {L"one"}, {L""}, {L"one"}},
   };
   for (const Case& c : cases) {
     LocalCheck check;
