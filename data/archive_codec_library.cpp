@@ -4,12 +4,12 @@
 
 #include <cstdio>
 #include <memory>
-#include <mutex>
 
 #include "data/sevenzip/archive_error.h"
 #include "net/pump_messages.h"
 #include "resources/resource_ids.h"
 #include "runtime/byte_buffer.h"
+#include "runtime/lock.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ bool LoadEmbeddedLibrary(CVolMem& bytes) {
   return data && size;
 }
 
-std::mutex g_libraryLock;
+Lock g_libraryLock;
 std::unique_ptr<sevenzip::CodecLibrary> g_library;
 
 }  // namespace
@@ -50,7 +50,7 @@ bool writeCodecLibraryFile(const CWString& path) {
 }
 
 const sevenzip::CodecLibrary& requireCodecLibrary() {
-  std::lock_guard<std::mutex> lock(g_libraryLock);
+  LockGuard guard(g_libraryLock);
   if (!g_library) {
     auto library = std::make_unique<sevenzip::CodecLibrary>(L"7z.dll");
     try {

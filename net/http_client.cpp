@@ -99,8 +99,8 @@ struct Exchange {
   WinHttpHandle request;
 
   void Close() {
-    request.Close();
-    connection.Close();
+    request.Reset();
+    connection.Reset();
   }
 };
 
@@ -119,7 +119,7 @@ const wchar_t* OpenExchange(WinHttpRawHandle session, const CWString& url, const
       exchange.connection.Get(), verb, CWString::Concat(parts.urlPath, parts.extraInfo), CWString(),
       CWString(), CMStringArray(), parts.schemeType == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
   if (!exchange.request) {
-    exchange.connection.Close();
+    exchange.connection.Reset();
     return kOpenRequestFailed;
   }
   return nullptr;
@@ -245,7 +245,7 @@ HttpClient::HttpClient(const HttpClient& other)
       escapeUrl(other.escapeUrl),
       autoCookies(other.autoCookies),
       m_openSession(other.m_openSession) {
-  std::lock_guard<std::mutex> lock(other.m_sessionLock);
+  LockGuard guard(other.m_sessionLock);
   m_session = other.m_session;
 }
 
@@ -261,10 +261,10 @@ HttpClient& HttpClient::operator=(const HttpClient& other) {
   m_openSession = other.m_openSession;
   std::shared_ptr<WinHttpHandle> session;
   {
-    std::lock_guard<std::mutex> lock(other.m_sessionLock);
+    LockGuard guard(other.m_sessionLock);
     session = other.m_session;
   }
-  std::lock_guard<std::mutex> lock(m_sessionLock);
+  LockGuard guard(m_sessionLock);
   m_session = std::move(session);
   return *this;
 }
@@ -304,14 +304,14 @@ void HttpClient::Save(SerialStream& stream) const {
 }
 
 WinHttpRawHandle HttpClient::Session() const {
-  std::lock_guard<std::mutex> lock(m_sessionLock);
+  LockGuard guard(m_sessionLock);
   return m_session ? m_session->Get() : nullptr;
 }
 
 std::shared_ptr<WinHttpHandle> HttpClient::EnsureSession() {
   DWORD error = 0;
   {
-    std::lock_guard<std::mutex> lock(m_sessionLock);
+    LockGuard guard(m_sessionLock);
     if (m_session) return m_session;
     const wchar_t* agent = userAgent.IsNullObject() ? nullptr
                            : userAgent.IsEmpty()    ? defaultUserAgent.GetText()

@@ -9,11 +9,11 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 #include "net/http_response_info.h"
 #include "net/winhttp_handle.h"
 #include "runtime/byte_buffer.h"
+#include "runtime/lock.h"
 #include "runtime/object.h"
 #include "runtime/wide_string.h"
 
@@ -91,7 +91,7 @@ class HttpClient : public CVolObject {
   // reference keeps the session open while it is in use.
   std::shared_ptr<WinHttpHandle> EnsureSession();
 
-  mutable std::mutex m_sessionLock;
+  mutable Lock m_sessionLock;
   std::shared_ptr<WinHttpHandle> m_session;
   SessionOpener m_openSession;
 };
