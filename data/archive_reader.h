@@ -17,7 +17,7 @@
 #include "runtime/byte_buffer.h"
 #include "runtime/object.h"
 #include "runtime/wide_string.h"
-#include "ui/event_binding.h"
+#include "runtime/event_binding.h"
 
 class QelArchiveReader {
  public:

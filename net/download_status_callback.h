@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "runtime/object.h"
-#include "ui/event_binding.h"
+#include "runtime/event_binding.h"
 
 class CWString;
 

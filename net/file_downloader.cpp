@@ -7,7 +7,7 @@
 
 #include <cwchar>
 
-#include "data/paths.h"
+#include "runtime/paths.h"
 #include "runtime/com_ptr.h"
 #include "runtime/number_text.h"
 #include "runtime/serial_stream.h"

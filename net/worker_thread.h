@@ -9,7 +9,7 @@
 
 #include "runtime/object.h"
 #include "runtime/scoped_handle.h"
-#include "ui/event_binding.h"
+#include "runtime/event_binding.h"
 
 class WorkerThread : public CVolObject {
   VOL_CLASS_IDENTITY(WorkerThread, CVolObject, "WorkerThread")

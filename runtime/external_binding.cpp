@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "data/paths.h"
+#include "runtime/paths.h"
 #include "runtime/exception.h"
 #include "runtime/scoped_handle.h"
 #include "runtime/wide_string.h"

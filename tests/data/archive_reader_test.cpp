@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "data/archive_codec_library.h"
+#include "resources/resource_ids.h"
 #include "support/test_environment.h"
 #include "support/unix_process.h"
-#include "ui/event_binding.h"
+#include "runtime/event_binding.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ class ArchiveFixtures : public ::testing::Environment {
         std::wstring::npos)
         << reader.lastErrorText().GetText();
 
-    ASSERT_TRUE(writeCodecLibraryFile(libraryPath));
+    ASSERT_TRUE(writeCodecLibraryFile(libraryPath, IDR_CODEC_LIBRARY));
     ASSERT_NE(codecLibrary(), nullptr);
   }
   void TearDown() override { s_folder.reset(); }
@@ -400,14 +401,15 @@ TEST(ExtractArchive, DotDotThatStaysInsideIsResolved) {
 TEST(WriteCodecLibraryFile, WritesTheEmbeddedLibraryOverAnExistingFile) {
   const std::wstring target = ExecutableDirectory() + L"\\codec_library_copy.dll";
   ASSERT_TRUE(WriteWholeFile(target, "an older file"));
-  EXPECT_TRUE(writeCodecLibraryFile(Text(target)));
+  EXPECT_TRUE(writeCodecLibraryFile(Text(target), IDR_CODEC_LIBRARY));
   const std::string written = ReadWholeFile(target);
   EXPECT_GT(written.size(), 1000000u);
   EXPECT_TRUE(written == ReadWholeFile(SourcePath(L".deps/7zip/7z.dll")));
   DeleteFileW(target.c_str());
 
-  EXPECT_FALSE(writeCodecLibraryFile(CWString()));
-  EXPECT_FALSE(writeCodecLibraryFile(Text(ExecutableDirectory() + L"\\no_such_folder\\7z.dll")));
+  EXPECT_FALSE(writeCodecLibraryFile(CWString(), IDR_CODEC_LIBRARY));
+  EXPECT_FALSE(
+      writeCodecLibraryFile(Text(ExecutableDirectory() + L"\\no_such_folder\\7z.dll"), IDR_CODEC_LIBRARY));
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "data/paths.h"
+#include "runtime/paths.h"
 #include "support/test_environment.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "data/folder_browser.h"
+#include "ui/folder_browser.h"
 
 #include <shlobj.h>
 

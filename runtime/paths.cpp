@@ -1,4 +1,4 @@
-#include "data/paths.h"
+#include "runtime/paths.h"
 
 #include <shlobj.h>
 
