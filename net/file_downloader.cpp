@@ -56,11 +56,7 @@ FileDownloader::~FileDownloader() {
 }
 
 bool FileDownloader::Assign(const CVolObject& source) {
-  if (!source.IsKindOf(ClassInfo())) return false;
-  if (&source == this) return true;
-  OnChange();
-  *this = static_cast<const FileDownloader&>(source);
-  return true;
+  return AssignByCopy(*this, source);
 }
 
 void FileDownloader::Reset() {

@@ -42,11 +42,7 @@ WorkerThread& WorkerThread::operator=(const WorkerThread& other) {
 WorkerThread::~WorkerThread() = default;
 
 bool WorkerThread::Assign(const CVolObject& source) {
-  if (!source.IsKindOf(ClassInfo())) return false;
-  if (&source == this) return true;
-  OnChange();
-  *this = static_cast<const WorkerThread&>(source);
-  return true;
+  return AssignByCopy(*this, source);
 }
 
 void WorkerThread::Reset() {

@@ -254,6 +254,18 @@ TEST(ExtractArchive, FailuresGiveZeroAndAnEnglishCause) {
   }
 }
 
+// The cause names the file in full, also with characters no ANSI code page holds (Korean and an emoji
+// beside Chinese under the Chinese code page).
+TEST(ExtractArchive, ACauseKeepsEveryCharacterOfTheFileName) {
+  ScratchDirectory work;
+  ScratchDirectory destination;
+  const std::wstring missing = work / L"\uD55C\uAD6D \U0001F600 \u5B89\u88C5.zip";
+  ArchiveReader reader;
+  CWString error;
+  EXPECT_EQ(reader.extractArchive(Text(missing), CVolMem(), CWString(), error, Text(destination.Path())), 0);
+  EXPECT_TRUE(Contains(error, L"Cannot open the archive \"" + missing + L"\": ")) << error.GetText();
+}
+
 TEST(ExtractArchive, TheRightPasswordOpensAnEncryptedArchive) {
   for (const wchar_t* name : {L"encrypted_aes.zip", L"encrypted_zipcrypto.zip"}) {
     ScratchDirectory destination;
