@@ -1,6 +1,7 @@
 #include "app/installer_entry.h"
 
 #include "app/installer_app.h"
+#include "app/system_library_search.h"
 #include "framework/application.h"
 #include "ui/mfc_app.h"
 
@@ -12,5 +13,6 @@ CVolMFCApp g_application(InstallerApp::ClassInfo());
 }  // namespace
 
 int RunInstaller(HINSTANCE instance, PWSTR commandLine, int showCommand) {
+  SearchLibrariesInSystemFolderOnly();
   return FrameworkWinMain(instance, nullptr, commandLine, showCommand);
 }

@@ -4,10 +4,11 @@
 #include "app/exit_codes.h"
 #include "app/installer_configuration.h"
 #include "data/archive_codec_library.h"
-#include "data/folder_browser.h"
-#include "data/paths.h"
+#include "framework/pump_messages.h"
 #include "resources/resource_ids.h"
+#include "runtime/paths.h"
 #include "runtime/serial_stream.h"
+#include "ui/folder_browser.h"
 #include "ui/window_messages.h"
 
 namespace {
@@ -154,7 +155,8 @@ void InstallerForm::layoutWindow() {
   CWString libraryPath;
   moduleDirectory(nullptr, libraryPath);
   libraryPath.AddText(L"7z.dll");
-  writeCodecLibraryFile(libraryPath);  // a failure shows when the archive is extracted
+  writeCodecLibraryFile(libraryPath, IDR_CODEC_LIBRARY);  // a failure shows when the archive is extracted
+  PumpMessagesFor(10);  // the window stays responsive while the file settles
 }
 
 const CVolPicture& InstallerForm::ResourcePicture(int id) {

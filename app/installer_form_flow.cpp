@@ -10,9 +10,9 @@
 #include "app/part_digests.h"
 #include "data/file_hasher.h"
 #include "data/file_listing.h"
-#include "data/paths.h"
 #include "data/program_launch.h"
 #include "data/shell_link.h"
+#include "runtime/paths.h"
 
 namespace {
 

@@ -1,9 +1,15 @@
 # tonvexa_add_test(<name> LABEL <folder> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <s>])
 # Builds one GoogleTest executable and registers it with CTest; it runs under Wine through the emulator.
+# The label names the layer under test: the test links that layer's library (and so the layers below it).
 function(tonvexa_add_test name)
   cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE tonvexa_core GTest::gtest GTest::gtest_main ${T_LIBS})
+  # Labels that are not a layer (the release tools' tests) take every layer below the installer.
+  set(layer tonvexa_core)
+  if(TARGET tonvexa_${T_LABEL})
+    set(layer tonvexa_${T_LABEL})
+  endif()
+  target_link_libraries(${name} PRIVATE ${layer} GTest::gtest GTest::gtest_main ${T_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   if(NOT T_TIMEOUT)

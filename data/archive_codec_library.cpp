@@ -4,19 +4,16 @@
 
 #include <cstdio>
 #include <memory>
-#include <mutex>
 
 #include "data/sevenzip/archive_error.h"
-#include "net/pump_messages.h"
-#include "resources/resource_ids.h"
 #include "runtime/byte_buffer.h"
+#include "runtime/lock.h"
 
 namespace {
 
 // The embedded library's bytes; false when the executable carries none.
-bool LoadEmbeddedLibrary(CVolMem& bytes) {
-  HRSRC resource =
-      FindResourceW(nullptr, MAKEINTRESOURCEW(IDR_CODEC_LIBRARY), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+bool LoadEmbeddedLibrary(int resourceId, CVolMem& bytes) {
+  HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
   if (!resource) return false;
   HGLOBAL loaded = LoadResource(nullptr, resource);
   const void* data = loaded ? LockResource(loaded) : nullptr;
@@ -26,14 +23,14 @@ bool LoadEmbeddedLibrary(CVolMem& bytes) {
   return data && size;
 }
 
-std::mutex g_libraryLock;
+Lock g_libraryLock;
 std::unique_ptr<sevenzip::CodecLibrary> g_library;
 
 }  // namespace
 
-bool writeCodecLibraryFile(const CWString& path) {
+bool writeCodecLibraryFile(const CWString& path, int resourceId) {
   CVolMem bytes;
-  const bool embedded = LoadEmbeddedLibrary(bytes);
+  const bool embedded = LoadEmbeddedLibrary(resourceId, bytes);
   if (path.IsEmpty()) return false;
   if (embedded) {
     if (FILE* file = _wfopen(path.GetText(), L"wb")) {
@@ -44,13 +41,11 @@ bool writeCodecLibraryFile(const CWString& path) {
       if (!written || !closed) DeleteFileW(path.GetText());
     }
   }
-  // The caller is the window's created event: a short pause that keeps the window responsive.
-  PumpMessagesFor(10);
   return GetFileAttributesW(path.GetText()) != INVALID_FILE_ATTRIBUTES;
 }
 
 const sevenzip::CodecLibrary& requireCodecLibrary() {
-  std::lock_guard<std::mutex> lock(g_libraryLock);
+  LockGuard guard(g_libraryLock);
   if (!g_library) {
     auto library = std::make_unique<sevenzip::CodecLibrary>(L"7z.dll");
     try {

@@ -4,7 +4,6 @@
 
 #include "data/archive_codec_library.h"
 #include "data/sevenzip/archive_error.h"
-#include "runtime/text_conversion.h"
 
 namespace {
 
@@ -87,9 +86,7 @@ bool QelArchiveReader::extractToDirectory(const CWString& directory) {
 }
 
 CWString QelArchiveReader::lastErrorText() const {
-  if (m_lastError.empty()) return CWString();
-  CVolMem units;
-  return CWString(AnsiToWide(m_lastError.c_str(), units));
+  return m_lastError.empty() ? CWString() : CWString(m_lastError.c_str());
 }
 
 void QelArchiveReader::close() {
@@ -97,13 +94,9 @@ void QelArchiveReader::close() {
   m_buffer.reset();
 }
 
+// Kept as UTF-16: the cause names files, and no code page holds every character a file name may have.
 void QelArchiveReader::setLastError(const std::wstring& text) {
-  m_lastError.clear();
-  if (text.empty()) return;
-  const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return;
-  m_lastError.resize(size - 1);
-  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, m_lastError.data(), size, nullptr, nullptr);
+  m_lastError = text;
 }
 
 void QelArchiveReader::setLastErrorUtf8(const char* text) {

@@ -17,7 +17,7 @@
 #include "runtime/byte_buffer.h"
 #include "runtime/object.h"
 #include "runtime/wide_string.h"
-#include "ui/event_binding.h"
+#include "runtime/event_binding.h"
 
 class QelArchiveReader {
  public:
@@ -54,7 +54,7 @@ class QelArchiveReader {
 
   std::unique_ptr<sevenzip::InputArchive> m_reader;
   std::unique_ptr<std::vector<uint8_t>> m_buffer;
-  std::string m_lastError;  // in the ANSI code page
+  std::wstring m_lastError;
   uint64_t m_total = 0;
   int32_t m_ratio = 0;
   std::wstring m_currentFile;

@@ -4,9 +4,9 @@
 
 #include <cstring>
 #include <cwchar>
-#include <memory>
 
 #include "runtime/external_binding.h"
+#include "runtime/scoped_handle.h"
 
 namespace {
 
@@ -14,10 +14,11 @@ using FindFirstFunction = decltype(&::FindFirstFileW);
 using FindNextFunction = decltype(&::FindNextFileW);
 using FindCloseFunction = decltype(&::FindClose);
 
-struct CloseSearch {
-  void operator()(void* search) const { BoundFunction<FindCloseFunction>(kFindClose)(search); }
+// A search closed through the bound function, like the one that opened it.
+struct BoundSearchTraits : FindHandleTraits {
+  static void Close(Handle search) { BoundFunction<FindCloseFunction>(kFindClose)(search); }
 };
-using SearchHandle = std::unique_ptr<void, CloseSearch>;
+using SearchHandle = ScopedOwner<BoundSearchTraits>;
 
 uint64_t TimeValue(const FILETIME& time) {
   return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
@@ -58,17 +59,14 @@ int64_t findFiles(const CWString& directory, const CWString& pattern, CVolTextAr
   const CWString query = CWString::Concat(folder, pattern);
   WIN32_FIND_DATAW found = {};
   SearchHandle search(findFirst(query.GetText(), &found));
-  if (search.get() == INVALID_HANDLE_VALUE) {
-    search.release();  // nothing to close
-    return 0;
-  }
+  if (!search) return 0;
   do {
     const FindDataRecord entry(found);
     if (IsDotEntry(entry.fileName)) continue;
     if (!includeHidden && (entry.attributes & FindDataRecord::kHiddenAttribute)) continue;
     CVolTextArray& list = (entry.attributes & FindDataRecord::kDirectoryAttribute) ? directories : files;
     list.Append(fullPath ? CWString::Concat(folder, entry.fileName) : CWString(entry.fileName));
-  } while (findNext(search.get(), &found));
+  } while (findNext(search.Get(), &found));
   return files.GetCount();
 }
 

@@ -243,11 +243,7 @@ std::string JsonDocument::CompactText() const {
 }
 
 bool JsonDocument::Assign(const CVolObject& source) {
-  if (!source.IsKindOf(ClassInfo())) return false;
-  if (&source == this) return true;
-  OnChange();
-  *this = static_cast<const JsonDocument&>(source);
-  return true;
+  return AssignByCopy(*this, source);
 }
 
 void JsonDocument::Reset() {

@@ -134,11 +134,7 @@ CWString& JsonHolder::itemText(CWString& out, int32_t index) const {
 }
 
 bool JsonHolder::Assign(const CVolObject& source) {
-  if (!source.IsKindOf(GetClassRecord())) return false;
-  if (&source == this) return true;
-  OnChange();
-  *this = static_cast<const JsonHolder&>(source);
-  return true;
+  return AssignByCopy(*this, source, GetClassRecord());
 }
 
 void JsonHolder::Reset() {

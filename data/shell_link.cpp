@@ -1,6 +1,6 @@
 #include "data/shell_link.h"
 
-#include "data/paths.h"
+#include "runtime/paths.h"
 #include "data/shell_com.h"
 
 bool createShortcut(const CWString& target, const CWString& linkPath, const CWString& icon,

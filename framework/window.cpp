@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "framework/application.h"
+#include "runtime/lock.h"
 
 namespace {
 
@@ -10,26 +11,22 @@ namespace {
 class WindowMap {
  public:
   void Add(HWND window, FrameworkWindow* object) {
-    AcquireSRWLockExclusive(&m_lock);
+    LockGuard guard(m_lock);
     m_map[window] = object;
-    ReleaseSRWLockExclusive(&m_lock);
   }
   void Remove(HWND window, FrameworkWindow* object) {
-    AcquireSRWLockExclusive(&m_lock);
+    LockGuard guard(m_lock);
     auto found = m_map.find(window);
     if (found != m_map.end() && found->second == object) m_map.erase(found);
-    ReleaseSRWLockExclusive(&m_lock);
   }
   FrameworkWindow* Find(HWND window) {
-    AcquireSRWLockShared(&m_lock);
+    LockGuard guard(m_lock);
     auto found = m_map.find(window);
-    FrameworkWindow* object = found == m_map.end() ? nullptr : found->second;
-    ReleaseSRWLockShared(&m_lock);
-    return object;
+    return found == m_map.end() ? nullptr : found->second;
   }
 
  private:
-  SRWLOCK m_lock = SRWLOCK_INIT;
+  Lock m_lock;
   std::unordered_map<HWND, FrameworkWindow*> m_map;
 };
 

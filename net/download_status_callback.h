@@ -11,7 +11,7 @@
 
 #include "runtime/lock.h"
 #include "runtime/object.h"
-#include "ui/event_binding.h"
+#include "runtime/event_binding.h"
 
 class CWString;
 

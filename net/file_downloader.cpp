@@ -7,7 +7,8 @@
 
 #include <cwchar>
 
-#include "data/paths.h"
+#include "runtime/paths.h"
+#include "runtime/com_ptr.h"
 #include "runtime/number_text.h"
 #include "runtime/serial_stream.h"
 
@@ -15,20 +16,6 @@ namespace {
 
 // BINDSTATUS_ENDDOWNLOADDATA: the transfer's last notification.
 constexpr uint64_t kEndOfData = 6;
-
-// The thread's COM apartment for the duration of a download; a thread already in one keeps it.
-class ComApartmentScope {
- public:
-  ComApartmentScope() : m_initialised(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComApartmentScope() {
-    if (m_initialised) CoUninitialize();
-  }
-  ComApartmentScope(const ComApartmentScope&) = delete;
-  ComApartmentScope& operator=(const ComApartmentScope&) = delete;
-
- private:
-  bool m_initialised;
-};
 
 // An HTTP error status as a failure code of the HTTP facility (0x80190000 + status, e.g. 0x80190194 for 404).
 HRESULT HttpStatusFailure(uint32_t status) {
@@ -69,11 +56,7 @@ FileDownloader::~FileDownloader() {
 }
 
 bool FileDownloader::Assign(const CVolObject& source) {
-  if (!source.IsKindOf(ClassInfo())) return false;
-  if (&source == this) return true;
-  OnChange();
-  *this = static_cast<const FileDownloader&>(source);
-  return true;
+  return AssignByCopy(*this, source);
 }
 
 void FileDownloader::Reset() {
@@ -121,7 +104,7 @@ int64_t FileDownloader::Download(const CWString& url, CWString& destination) {
 
   HRESULT hr;
   {
-    ComApartmentScope apartment;
+    ComApartment apartment;  // the thread's apartment for the download; one it is already in stays
     m_callback->BeginTransfer();
     hr = URLDownloadToFileW(nullptr, url.GetText(), destination.GetText(), 0, m_callback->Interface());
   }

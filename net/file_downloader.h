@@ -8,7 +8,7 @@
 #include "net/download_status_callback.h"
 #include "runtime/object.h"
 #include "runtime/wide_string.h"
-#include "ui/event_binding.h"
+#include "runtime/event_binding.h"
 
 class FileDownloader : public CVolObject {
   VOL_CLASS_IDENTITY(FileDownloader, CVolObject, "FileDownloader")

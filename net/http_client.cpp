@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "net/last_error_text.h"
-#include "net/proxy_info.h"
 #include "net/set_cookie.h"
 #include "net/url_components.h"
 #include "net/value_fields.h"
@@ -99,8 +98,8 @@ struct Exchange {
   WinHttpHandle request;
 
   void Close() {
-    request.Close();
-    connection.Close();
+    request.Reset();
+    connection.Reset();
   }
 };
 
@@ -119,7 +118,7 @@ const wchar_t* OpenExchange(WinHttpRawHandle session, const CWString& url, const
       exchange.connection.Get(), verb, CWString::Concat(parts.urlPath, parts.extraInfo), CWString(),
       CWString(), CMStringArray(), parts.schemeType == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
   if (!exchange.request) {
-    exchange.connection.Close();
+    exchange.connection.Reset();
     return kOpenRequestFailed;
   }
   return nullptr;
@@ -192,6 +191,16 @@ void ReadBody(WinHttpRawHandle request, HttpResponseInfo& response) {
   }
 }
 
+// The final response of a request: its headers, status, body (none for HEAD) and cookies.
+void ReadResponse(WinHttpRawHandle request, const CWString& verb, HttpResponseInfo& response) {
+  int32_t index = 0;
+  QueryHeaderText(request, response.headers, WINHTTP_QUERY_RAW_HEADERS_CRLF, index);
+  index = 0;
+  response.statusCode = QueryHeaderNumber(request, WINHTTP_QUERY_STATUS_CODE, index);
+  if (verb.IsDifferent(L"HEAD")) ReadBody(request, response);
+  CollectSetCookies(request, response.cookies);
+}
+
 bool IsRedirectStatus(int32_t status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
@@ -245,7 +254,7 @@ HttpClient::HttpClient(const HttpClient& other)
       escapeUrl(other.escapeUrl),
       autoCookies(other.autoCookies),
       m_openSession(other.m_openSession) {
-  std::lock_guard<std::mutex> lock(other.m_sessionLock);
+  LockGuard guard(other.m_sessionLock);
   m_session = other.m_session;
 }
 
@@ -261,20 +270,16 @@ HttpClient& HttpClient::operator=(const HttpClient& other) {
   m_openSession = other.m_openSession;
   std::shared_ptr<WinHttpHandle> session;
   {
-    std::lock_guard<std::mutex> lock(other.m_sessionLock);
+    LockGuard guard(other.m_sessionLock);
     session = other.m_session;
   }
-  std::lock_guard<std::mutex> lock(m_sessionLock);
+  LockGuard guard(m_sessionLock);
   m_session = std::move(session);
   return *this;
 }
 
 bool HttpClient::Assign(const CVolObject& source) {
-  if (!source.IsKindOf(ClassInfo())) return false;
-  if (&source == this) return true;
-  OnChange();
-  *this = static_cast<const HttpClient&>(source);
-  return true;
+  return AssignByCopy(*this, source);
 }
 
 void HttpClient::Reset() {
@@ -283,7 +288,7 @@ void HttpClient::Reset() {
 }
 
 bool HttpClient::IsEqual(const CVolObject& other) const {
-  return IsSameClass(ClassInfo(), other.GetClassRecord()) && *this == static_cast<const HttpClient&>(other);
+  return IsEqualByValue(*this, other);
 }
 
 bool HttpClient::operator==(const HttpClient& o) const {
@@ -304,14 +309,14 @@ void HttpClient::Save(SerialStream& stream) const {
 }
 
 WinHttpRawHandle HttpClient::Session() const {
-  std::lock_guard<std::mutex> lock(m_sessionLock);
+  LockGuard guard(m_sessionLock);
   return m_session ? m_session->Get() : nullptr;
 }
 
 std::shared_ptr<WinHttpHandle> HttpClient::EnsureSession() {
   DWORD error = 0;
   {
-    std::lock_guard<std::mutex> lock(m_sessionLock);
+    LockGuard guard(m_sessionLock);
     if (m_session) return m_session;
     const wchar_t* agent = userAgent.IsNullObject() ? nullptr
                            : userAgent.IsEmpty()    ? defaultUserAgent.GetText()
@@ -341,21 +346,115 @@ CVolMem HttpClient::Request(CWString& url, int32_t method, const CWString& bodyT
                             const CWString& proxyUser, const CWString& proxyPassword, int32_t sendTimeout,
                             int32_t ignoreCertErrors, const CWString& acceptEncoding,
                             HttpResponseInfo& response) {
-  if (!Perform(url, method, bodyText, bodyBytes, extraHeaders, cookieText, maxRedirects, cookiesOut,
-               headersOut, requestProxy, proxyUser, proxyPassword, sendTimeout, ignoreCertErrors,
-               acceptEncoding, response)) {
-    return CVolMem();
-  }
+  HttpRequestOptions options;
+  options.method = method;
+  options.bodyText = bodyText;
+  options.bodyBytes = bodyBytes;
+  options.extraHeaders = extraHeaders;
+  options.cookieText = cookieText;
+  options.redirects = maxRedirects > 0 ? RedirectPolicy::kFollow : RedirectPolicy::kReturn;
+  options.maxRedirects = maxRedirects;
+  options.proxy = requestProxy;
+  options.proxyUser = proxyUser;
+  options.proxyPassword = proxyPassword;
+  options.sendTimeoutMs = sendTimeout;
+  options.certificates = ignoreCertErrors == 1 ? CertificatePolicy::kAcceptAny : CertificatePolicy::kVerify;
+  options.acceptEncoding = acceptEncoding;
+  if (!Send(url, options, response)) return CVolMem();
+  cookiesOut = response.cookies;
+  headersOut = response.headers;
   return response.body;
 }
 
-bool HttpClient::Perform(CWString& url, int32_t method, const CWString& bodyText, const CVolMem& bodyBytes,
-                         const CWString& extraHeaders, const CWString& cookieText, int32_t maxRedirects,
-                         CWString& cookiesOut, CWString& headersOut, const CWString& requestProxy,
-                         const CWString& proxyUser, const CWString& proxyPassword, int32_t sendTimeout,
-                         int32_t ignoreCertErrors, const CWString& acceptEncoding,
-                         HttpResponseInfo& response) {
-  CWString verb(VerbText(method));
+void HttpClient::ApplyOptions(WinHttpRawHandle request, const HttpRequestOptions& options,
+                              const CVolMem& body) const {
+  if (!options.proxy.IsEmpty()) {
+    WINHTTP_PROXY_INFO record{WINHTTP_ACCESS_TYPE_NAMED_PROXY, const_cast<wchar_t*>(options.proxy.GetText()),
+                              const_cast<wchar_t*>(proxyBypass.GetText())};
+    WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &record, sizeof record);
+  }
+  if (!options.proxyUser.IsEmpty()) {
+    WinHttpSetOption(request, WINHTTP_OPTION_PROXY_USERNAME, const_cast<wchar_t*>(options.proxyUser.GetText()),
+                     static_cast<DWORD>(options.proxyUser.GetLength()));
+    WinHttpSetOption(request, WINHTTP_OPTION_PROXY_PASSWORD,
+                     const_cast<wchar_t*>(options.proxyPassword.GetText()),
+                     static_cast<DWORD>(options.proxyPassword.GetLength()));
+  }
+  CMStringArray defaults;
+  defaults.AppendStrings(2, kAcceptLine, kAcceptLanguageLine);
+  AddHeaderLines(request, defaults);
+  // Compression is offered only when the platform will decode it: an undecodable body would reach the
+  // caller still compressed.
+  if (!options.acceptEncoding.IsNullObject() &&
+      SetDwordOption(request, WINHTTP_OPTION_DECOMPRESSION, WINHTTP_DECOMPRESSION_FLAG_ALL)) {
+    AddHeader(request, options.acceptEncoding.IsEmpty() ? CWConstString(kAcceptEncodingLine)
+                                                        : options.acceptEncoding);
+  }
+  if (autoCookies == 0) SetDwordOption(request, WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES);
+  if (!options.cookieText.IsEmpty()) {
+    AddHeader(request, options.cookieText.StartsWithNoCase(L"Cookie:")
+                           ? options.cookieText
+                           : CWString::Concat(CWConstString(L"Cookie: "), options.cookieText));
+  }
+  if (static_cast<int32_t>(body.GetSize()) >= 1) {
+    const uint8_t first = body.Bytes()[0];
+    AddHeader(request, CWConstString(first == '{' || first == '[' ? kJsonContentType : kFormContentType));
+  }
+  if (!options.extraHeaders.IsEmpty()) AddHeader(request, options.extraHeaders);
+  // Redirects are followed here rather than by WinHTTP, whose redirect notification does not let the
+  // redirect response's headers (its cookies) be read everywhere.
+  SetDwordOption(request, WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS);
+  SetDwordOption(request, WINHTTP_OPTION_SEND_TIMEOUT, static_cast<DWORD>(options.sendTimeoutMs));
+  if (options.certificates == CertificatePolicy::kAcceptAny) {
+    SetDwordOption(request, WINHTTP_OPTION_SECURITY_FLAGS,
+                   SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE |
+                       SECURITY_FLAG_IGNORE_CERT_CN_INVALID | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID);
+  }
+}
+
+bool HttpClient::SendOnce(WinHttpRawHandle request, const CVolMem& body, bool redirected,
+                          HttpResponseInfo& response) {
+  // Once a redirect is being followed, failures belong to receiving the response, as when the platform
+  // follows it.
+  if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, const_cast<void*>(body.GetData()),
+                          static_cast<DWORD>(body.GetSize()), static_cast<DWORD>(body.GetSize()),
+                          reinterpret_cast<DWORD_PTR>(&response))) {
+    Fail(response, redirected ? kReceiveFailed : kSendFailed);
+    return false;
+  }
+  if (!WinHttpReceiveResponse(request, nullptr)) {
+    Fail(response, kReceiveFailed);
+    return false;
+  }
+  return true;
+}
+
+HttpClient::Received HttpClient::CheckRedirect(WinHttpRawHandle request, const HttpRequestOptions& options,
+                                               const CWString& currentUrl, int32_t followed,
+                                               HttpResponseInfo& response, int32_t& status, CWString& target) {
+  if (options.redirects != RedirectPolicy::kFollow || options.maxRedirects <= 0) return Received::kFinal;
+  int32_t index = 0;
+  status = QueryHeaderNumber(request, WINHTTP_QUERY_STATUS_CODE, index);
+  CWString location;
+  index = 0;
+  if (!IsRedirectStatus(status) || !QueryHeaderText(request, location, WINHTTP_QUERY_LOCATION, index)) {
+    return Received::kFinal;
+  }
+  target = ResolveUrl(currentUrl, location);
+  // From https to plain http is not followed: that response is the final one.
+  if (ContainsAsciiNoCase(currentUrl.Left(8), L"HTTPS://") && !ContainsAsciiNoCase(target.Left(8), L"HTTPS://")) {
+    return Received::kFinal;
+  }
+  if (followed == options.maxRedirects) {
+    SetLastError(ERROR_WINHTTP_REDIRECT_FAILED);
+    Fail(response, kReceiveFailed);
+    return Received::kFailed;
+  }
+  return Received::kRedirect;
+}
+
+bool HttpClient::Send(CWString& url, const HttpRequestOptions& options, HttpResponseInfo& response) {
+  CWString verb(VerbText(options.method));
   if (!NamesScheme(url)) url = CWString::Concat(CWConstString(L"http://"), url);
 
   const std::shared_ptr<WinHttpHandle> sessionOwner = EnsureSession();
@@ -363,7 +462,6 @@ bool HttpClient::Perform(CWString& url, int32_t method, const CWString& bodyText
     Fail(response, kSessionFailed);
     return false;
   }
-
   const WinHttpRawHandle session = sessionOwner->Get();
   Exchange exchange;
   if (const wchar_t* failedStep = OpenExchange(session, url, verb, escapeUrl != 0, exchange)) {
@@ -371,99 +469,23 @@ bool HttpClient::Perform(CWString& url, int32_t method, const CWString& bodyText
     return false;
   }
 
-  CVolMem body = bodyText.IsEmpty() ? bodyBytes : bodyText.ToUtf8Bytes();
-
-  // Options and headers of a request handle; a followed redirect gets a new handle set up the same way.
-  auto prepare = [&](WinHttpRawHandle request) {
-    if (!requestProxy.IsEmpty()) {
-      ProxyInfo proxy;
-      proxy.accessType = ProxyInfo::kNamedProxy;
-      proxy.proxyServer = requestProxy;
-      proxy.proxyBypass = proxyBypass;
-      WINHTTP_PROXY_INFO record{static_cast<DWORD>(proxy.accessType),
-                                const_cast<wchar_t*>(proxy.proxyServer.GetText()),
-                                const_cast<wchar_t*>(proxy.proxyBypass.GetText())};
-      WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &record, sizeof record);
-    }
-    if (!proxyUser.IsEmpty()) {
-      WinHttpSetOption(request, WINHTTP_OPTION_PROXY_USERNAME, const_cast<wchar_t*>(proxyUser.GetText()),
-                       static_cast<DWORD>(proxyUser.GetLength()));
-      WinHttpSetOption(request, WINHTTP_OPTION_PROXY_PASSWORD, const_cast<wchar_t*>(proxyPassword.GetText()),
-                       static_cast<DWORD>(proxyPassword.GetLength()));
-    }
-    CMStringArray defaults;
-    defaults.AppendStrings(2, kAcceptLine, kAcceptLanguageLine);
-    AddHeaderLines(request, defaults);
-    // Compression is offered only when the platform will decode it: an undecodable body would reach the
-    // caller still compressed.
-    if (!acceptEncoding.IsNullObject() &&
-        SetDwordOption(request, WINHTTP_OPTION_DECOMPRESSION, WINHTTP_DECOMPRESSION_FLAG_ALL)) {
-      AddHeader(request, acceptEncoding.IsEmpty() ? CWConstString(kAcceptEncodingLine) : acceptEncoding);
-    }
-    if (autoCookies == 0) SetDwordOption(request, WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES);
-    if (!cookieText.IsEmpty()) {
-      AddHeader(request, cookieText.StartsWithNoCase(L"Cookie:")
-                             ? cookieText
-                             : CWString::Concat(CWConstString(L"Cookie: "), cookieText));
-    }
-    if (static_cast<int32_t>(body.GetSize()) >= 1) {
-      const uint8_t first = body.Bytes()[0];
-      AddHeader(request, CWConstString(first == '{' || first == '[' ? kJsonContentType : kFormContentType));
-    }
-    if (!extraHeaders.IsEmpty()) AddHeader(request, extraHeaders);
-    // Redirects are followed here rather than by WinHTTP, whose redirect notification does not let the
-    // redirect response's headers (its cookies) be read everywhere.
-    SetDwordOption(request, WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS);
-    SetDwordOption(request, WINHTTP_OPTION_SEND_TIMEOUT, static_cast<DWORD>(sendTimeout));
-    if (ignoreCertErrors == 1) {
-      SetDwordOption(request, WINHTTP_OPTION_SECURITY_FLAGS,
-                     SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE |
-                         SECURITY_FLAG_IGNORE_CERT_CN_INVALID | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID);
-    }
-  };
-
+  CVolMem body = options.bodyText.IsEmpty() ? options.bodyBytes : options.bodyText.ToUtf8Bytes();
   CWString currentUrl = url;
   int32_t followed = 0;
   bool received = false;
   for (;;) {
     const WinHttpRawHandle request = exchange.request.Get();
-    prepare(request);
-    // Once a redirect is being followed, failures belong to receiving the response, as when the
-    // platform follows it.
-    if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, body.GetData(),
-                            static_cast<DWORD>(body.GetSize()), static_cast<DWORD>(body.GetSize()),
-                            reinterpret_cast<DWORD_PTR>(&response))) {
-      Fail(response, followed == 0 ? kSendFailed : kReceiveFailed);
-      break;
-    }
-    if (!WinHttpReceiveResponse(request, nullptr)) {
-      Fail(response, kReceiveFailed);
-      break;
-    }
-    if (maxRedirects <= 0) {
+    ApplyOptions(request, options, body);
+    if (!SendOnce(request, body, followed > 0, response)) break;
+    int32_t status = 0;
+    CWString target;
+    const Received outcome = CheckRedirect(request, options, currentUrl, followed, response, status, target);
+    if (outcome == Received::kFailed) break;
+    if (outcome == Received::kFinal) {
       received = true;
       break;
     }
-    int32_t index = 0;
-    const int32_t status = QueryHeaderNumber(request, WINHTTP_QUERY_STATUS_CODE, index);
-    CWString location;
-    index = 0;
-    if (!IsRedirectStatus(status) || !QueryHeaderText(request, location, WINHTTP_QUERY_LOCATION, index)) {
-      received = true;
-      break;
-    }
-    const CWString target = ResolveUrl(currentUrl, location);
-    // From https to plain http is not followed: that response is the final one.
-    if (ContainsAsciiNoCase(currentUrl.Left(8), L"HTTPS://") &&
-        !ContainsAsciiNoCase(target.Left(8), L"HTTPS://")) {
-      received = true;
-      break;
-    }
-    if (followed == maxRedirects) {
-      SetLastError(ERROR_WINHTTP_REDIRECT_FAILED);
-      Fail(response, kReceiveFailed);
-      break;
-    }
+    // Follow the redirect on a new connection.
     ++followed;
     OnRedirect(response, request, target);
     if ((status == 301 || status == 302 || status == 303) && !verb.IsDifferent(L"POST")) {
@@ -478,18 +500,8 @@ bool HttpClient::Perform(CWString& url, int32_t method, const CWString& bodyText
     }
   }
 
-  if (received) {
-    const WinHttpRawHandle request = exchange.request.Get();
-    int32_t index = 0;
-    QueryHeaderText(request, response.headers, WINHTTP_QUERY_RAW_HEADERS_CRLF, index);
-    index = 0;
-    response.statusCode = QueryHeaderNumber(request, WINHTTP_QUERY_STATUS_CODE, index);
-    if (verb.IsDifferent(L"HEAD")) ReadBody(request, response);
-    CollectSetCookies(request, response.cookies);
-  }
+  if (received) ReadResponse(exchange.request.Get(), verb, response);
   exchange.Close();
-  cookiesOut = response.cookies;
-  headersOut = response.headers;
   return true;
 }
 
@@ -498,14 +510,38 @@ HttpClient& ProcessHttpClient() {
   return client;
 }
 
+namespace {
+
+// The installer's fetches: GET, redirects returned as they are, 15 s send time-out, any certificate.
+HttpRequestOptions FetchOptions() {
+  HttpRequestOptions options;
+  options.method = HttpClient::kGet;
+  options.redirects = RedirectPolicy::kReturn;
+  options.sendTimeoutMs = kFetchSendTimeoutMs;
+  options.certificates = CertificatePolicy::kAcceptAny;
+  return options;
+}
+
+}  // namespace
+
 CVolMem FetchBytes(CWString& url, const CWString& bodyText, const CVolMem& bodyBytes,
                    const CWString& extraHeaders, const CWString& cookieText, CWString& cookiesOut,
                    CWString& headersOut, const CWString& requestProxy, const CWString& proxyUser,
                    const CWString& proxyPassword, const CWString& acceptEncoding,
                    HttpResponseInfo& response) {
-  return ProcessHttpClient().Request(url, HttpClient::kGet, bodyText, bodyBytes, extraHeaders, cookieText, -1,
-                                     cookiesOut, headersOut, requestProxy, proxyUser, proxyPassword,
-                                     kFetchSendTimeoutMs, 1, acceptEncoding, response);
+  HttpRequestOptions options = FetchOptions();
+  options.bodyText = bodyText;
+  options.bodyBytes = bodyBytes;
+  options.extraHeaders = extraHeaders;
+  options.cookieText = cookieText;
+  options.proxy = requestProxy;
+  options.proxyUser = proxyUser;
+  options.proxyPassword = proxyPassword;
+  options.acceptEncoding = acceptEncoding;
+  if (!ProcessHttpClient().Send(url, options, response)) return CVolMem();
+  cookiesOut = response.cookies;
+  headersOut = response.headers;
+  return response.body;
 }
 
 CWString FetchText(CWString& url, const CWString& bodyText, const CVolMem& bodyBytes,
@@ -521,15 +557,9 @@ CWString FetchText(CWString& url, const CWString& bodyText, const CVolMem& bodyB
 
 CVolMem FetchBytes(const CWString& url) {
   CWString target(url);
-  CWString cookies;
-  CWString headers;
   HttpResponseInfo response;
   // The record is ours and goes with this call, so its body is handed over instead of copied.
-  if (!ProcessHttpClient().Perform(target, HttpClient::kGet, CWString(), CVolMem(), CWString(), CWString(),
-                                   -1, cookies, headers, CWString(), CWString(), CWString(),
-                                   kFetchSendTimeoutMs, 1, CWString(), response)) {
-    return CVolMem();
-  }
+  if (!ProcessHttpClient().Send(target, FetchOptions(), response)) return CVolMem();
   return std::move(response.body);
 }
 

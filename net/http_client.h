@@ -9,16 +9,41 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 #include "net/http_response_info.h"
 #include "net/winhttp_handle.h"
 #include "runtime/byte_buffer.h"
+#include "runtime/lock.h"
 #include "runtime/object.h"
 #include "runtime/wide_string.h"
 
 // The agent text of every session whose client names none.
 extern const CWConstString defaultUserAgent;
+
+// Whether a server certificate the platform cannot verify is accepted.
+enum class CertificatePolicy { kVerify, kAcceptAny };
+// Whether redirect responses are followed (up to HttpRequestOptions::maxRedirects) or returned as they are.
+enum class RedirectPolicy { kReturn, kFollow };
+
+// Everything one request sends and how it is carried out. A non-empty `bodyText` is sent as UTF-8 instead
+// of `bodyBytes`. `extraHeaders` (CR LF separated lines) replace same-named headers chosen by the client;
+// `cookieText` is sent as the Cookie header. `proxy` names a proxy for this request. `acceptEncoding`
+// carrying the null-object mark asks for no compression; empty offers gzip and deflate.
+struct HttpRequestOptions {
+  int32_t method = 0;  // HttpClient::Method
+  CWString bodyText;
+  CVolMem bodyBytes;
+  CWString extraHeaders;
+  CWString cookieText;
+  RedirectPolicy redirects = RedirectPolicy::kReturn;
+  int32_t maxRedirects = 0;
+  CWString proxy;
+  CWString proxyUser;
+  CWString proxyPassword;
+  int32_t sendTimeoutMs = 0;
+  CertificatePolicy certificates = CertificatePolicy::kVerify;
+  CWString acceptEncoding;
+};
 
 class HttpClient : public CVolObject {
   VOL_CLASS_IDENTITY(HttpClient, CVolObject, "HttpClient")
@@ -54,12 +79,17 @@ class HttpClient : public CVolObject {
   // otherwise gzip and deflate are offered with it (or "Accept-Encoding: gzip, deflate" when it is empty)
   // when the platform can decode them, and not offered at all when it cannot. `cookiesOut` and
   // `headersOut` receive copies of the record's cookies and headers once a request handle existed.
+  // This is an adapter over Send, which takes the arguments as one HttpRequestOptions record.
   virtual CVolMem Request(CWString& url, int32_t method, const CWString& bodyText, const CVolMem& bodyBytes,
                           const CWString& extraHeaders, const CWString& cookieText, int32_t maxRedirects,
                           CWString& cookiesOut, CWString& headersOut, const CWString& requestProxy,
                           const CWString& proxyUser, const CWString& proxyPassword, int32_t sendTimeout,
                           int32_t ignoreCertErrors, const CWString& acceptEncoding,
                           HttpResponseInfo& response);
+
+  // Sends one request as `options` say (`url` rewritten as for Request). False when it ended before a
+  // request handle existed (nothing arrived); true when `response` holds what arrived, its body included.
+  bool Send(CWString& url, const HttpRequestOptions& options, HttpResponseInfo& response);
 
   // The session, null until a request opened it.
   WinHttpRawHandle Session() const;
@@ -78,20 +108,20 @@ class HttpClient : public CVolObject {
   int32_t autoCookies = 1;  // 0: WinHTTP's own cookie handling is off for every request
 
  private:
-  friend CVolMem FetchBytes(const CWString& url);
-
-  // Request without the returned copy: false when it ended before a request handle existed (the result
-  // is then empty), true when the record holds what arrived.
-  bool Perform(CWString& url, int32_t method, const CWString& bodyText, const CVolMem& bodyBytes,
-               const CWString& extraHeaders, const CWString& cookieText, int32_t maxRedirects,
-               CWString& cookiesOut, CWString& headersOut, const CWString& requestProxy,
-               const CWString& proxyUser, const CWString& proxyPassword, int32_t sendTimeout,
-               int32_t ignoreCertErrors, const CWString& acceptEncoding, HttpResponseInfo& response);
+  // The steps of Send: the options of one request handle, one send and receive, and whether the response
+  // received is a redirect to follow (`target` then holds where to).
+  void ApplyOptions(WinHttpRawHandle request, const HttpRequestOptions& options, const CVolMem& body) const;
+  static bool SendOnce(WinHttpRawHandle request, const CVolMem& body, bool redirected,
+                       HttpResponseInfo& response);
+  enum class Received { kFinal, kRedirect, kFailed };
+  static Received CheckRedirect(WinHttpRawHandle request, const HttpRequestOptions& options,
+                                const CWString& currentUrl, int32_t followed, HttpResponseInfo& response,
+                                int32_t& status, CWString& target);
   // Opens the session unless it is open; null (last error set) when the platform refused. The caller's
   // reference keeps the session open while it is in use.
   std::shared_ptr<WinHttpHandle> EnsureSession();
 
-  mutable std::mutex m_sessionLock;
+  mutable Lock m_sessionLock;
   std::shared_ptr<WinHttpHandle> m_session;
   SessionOpener m_openSession;
 };

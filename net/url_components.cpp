@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <cwchar>
 #include <vector>
 
 #include "net/value_fields.h"
@@ -18,6 +19,18 @@ constexpr DWORD kPasswordUnits = 256;
 
 void CopyPart(CWString& field, const wchar_t* text, DWORD length) {
   if (length != 0) field.SetText(text, length);
+}
+
+// Some URL crackers split the extra information only at "?", leaving a "#fragment" in the path: the
+// path ends at the first "?" or "#", and what follows belongs in front of the extra information.
+void MoveExtraInfoOutOfPath(UrlComponents& components) {
+  const wchar_t* path = components.urlPath.GetText();
+  const size_t split = std::wcscspn(path, L"?#");
+  if (path[split] == 0) return;
+  CWString extra = CWString::Concat(components.urlPath.Right(components.urlPath.GetLength() - static_cast<int64_t>(split)),
+                                    components.extraInfo);
+  components.urlPath = components.urlPath.Left(static_cast<int64_t>(split));
+  components.extraInfo = extra;
 }
 
 }  // namespace
@@ -82,5 +95,6 @@ bool ParseUrl(const CWString& url, UrlComponents& components, uint32_t flags) {
   CopyPart(components.password, parts.lpszPassword, parts.dwPasswordLength);
   CopyPart(components.urlPath, parts.lpszUrlPath, parts.dwUrlPathLength);
   CopyPart(components.extraInfo, parts.lpszExtraInfo, parts.dwExtraInfoLength);
+  MoveExtraInfoOutOfPath(components);
   return true;
 }

@@ -3,9 +3,6 @@
 #include <windows.h>
 #include <winhttp.h>
 
-void WinHttpHandle::Close() {
-  if (!m_handle) return;
-  const DWORD lastError = GetLastError();
-  WinHttpCloseHandle(std::exchange(m_handle, nullptr));
-  SetLastError(lastError);
+void WinHttpHandleTraits::Close(Handle handle) {
+  WinHttpCloseHandle(handle);
 }

@@ -1,35 +1,17 @@
 // WinHttpHandle: the owner of one WinHTTP handle (session, connection or request), closed with
-// WinHttpCloseHandle when the owner goes. Move-only. Closing keeps the thread's last error, so a failure
-// can still be described after the handles of the failed request were released.
+// WinHttpCloseHandle when the owner goes (keeping the thread's last error, so a failure can still be
+// described after the handles of the failed request were released). Move-only; Reset() closes early.
 #pragma once
 
-#include <utility>
+#include "runtime/scoped_handle.h"
 
 // WinHTTP handles (HINTERNET) without the platform header, which clashes with the WinINet one.
 using WinHttpRawHandle = void*;
 
-class WinHttpHandle {
- public:
-  WinHttpHandle() = default;
-  explicit WinHttpHandle(WinHttpRawHandle handle) : m_handle(handle) {}
-  ~WinHttpHandle() { Close(); }
-  WinHttpHandle(WinHttpHandle&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
-  WinHttpHandle& operator=(WinHttpHandle&& other) noexcept {
-    if (this != &other) {
-      Close();
-      m_handle = std::exchange(other.m_handle, nullptr);
-    }
-    return *this;
-  }
-  WinHttpHandle(const WinHttpHandle&) = delete;
-  WinHttpHandle& operator=(const WinHttpHandle&) = delete;
-
-  WinHttpRawHandle Get() const { return m_handle; }
-  explicit operator bool() const { return m_handle != nullptr; }
-  // Gives the handle away without closing it.
-  WinHttpRawHandle Release() { return std::exchange(m_handle, nullptr); }
-  void Close();
-
- private:
-  WinHttpRawHandle m_handle = nullptr;
+struct WinHttpHandleTraits {
+  using Handle = WinHttpRawHandle;
+  static Handle Null() { return nullptr; }
+  static bool IsValid(Handle handle) { return handle != nullptr; }
+  static void Close(Handle handle);
 };
+using WinHttpHandle = ScopedOwner<WinHttpHandleTraits>;

@@ -8,7 +8,8 @@
 #include <cstdint>
 
 #include "runtime/object.h"
-#include "ui/event_binding.h"
+#include "runtime/scoped_handle.h"
+#include "runtime/event_binding.h"
 
 class WorkerThread : public CVolObject {
   VOL_CLASS_IDENTITY(WorkerThread, CVolObject, "WorkerThread")
@@ -18,10 +19,11 @@ class WorkerThread : public CVolObject {
   using RunHandler = uint32_t (*)(CVolObject* receiver, CVolObject* sender, int32_t extra, uint64_t parameter);
 
   WorkerThread() = default;
-  // Copies the three fields; the copy has its own, unbound run event and does not own the copied handle.
+  // Copies the thread id and parameter and opens a handle of its own to the same thread (so the copy's handle
+  // stays valid whatever the original does next); the copy has its own, unbound run event.
   WorkerThread(const WorkerThread& other);
   WorkerThread& operator=(const WorkerThread& other);
-  // Closes the handle it owns; neither waits for nor stops a running thread. The object must outlive every
+  // Closes its handle; neither waits for nor stops a running thread. The object must outlive every
   // thread it started, since those threads fire its run event.
   ~WorkerThread() override;
 
@@ -46,15 +48,13 @@ class WorkerThread : public CVolObject {
   // the object's destruction, so handles never pile up however often the object is started.
   uint32_t ThreadId() const { return m_threadId; }
   uint64_t Parameter() const { return m_parameter; }
-  HANDLE ThreadHandle() const { return m_threadHandle; }
+  HANDLE ThreadHandle() const { return m_threadHandle.Get(); }
 
  private:
   static DWORD WINAPI ThreadEntry(void* request);
-  void CloseOwnedHandle();
 
   uint32_t m_threadId = 0;
   uint64_t m_parameter = 0;
-  HANDLE m_threadHandle = nullptr;
-  bool m_ownsHandle = false;
+  ScopedHandle m_threadHandle;
   EventBinding m_runEvent;
 };

@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <cwchar>
+#include <string>
+#include <vector>
 
-#include "data/paths.h"
+#include "runtime/paths.h"
 #include "runtime/exception.h"
+#include "runtime/scoped_handle.h"
 #include "runtime/wide_string.h"
 
 namespace {
@@ -25,9 +27,43 @@ ExternalFunctionEntry g_programTable[] = {
     {nullptr, nullptr, nullptr},
 };
 
-CVolMem& ModuleList() {
-  static CVolMem modules;
+// The modules loaded so far: owned here, published as 8-byte handles in load order.
+struct LoadedModules {
+  std::vector<ScopedModule> owners;
+  CVolMem handles;
+};
+
+LoadedModules& Modules() {
+  static LoadedModules modules;
   return modules;
+}
+
+// The program's libraries are system libraries: named by their full path in the system folder, so a copy
+// planted beside the executable (typically a downloads folder) or in the current directory is never the
+// one loaded. Resolved once, on the first binding of the program's table; a name that cannot be resolved
+// stays as it is.
+void NameProgramLibrariesInSystemFolder() {
+  static std::vector<std::wstring> resolved;  // the table points into these texts for the process's life
+  if (!resolved.empty()) return;
+  wchar_t folder[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  size_t libraries = 0;
+  for (const ExternalFunctionEntry* entry = g_programTable; entry->libraryName; ++entry) {
+    libraries += entry->libraryName[0] != 0;
+  }
+  resolved.reserve(libraries);
+  for (ExternalFunctionEntry* entry = g_programTable; entry->libraryName; ++entry) {
+    if (entry->libraryName[0] == 0) continue;
+    resolved.push_back(std::wstring(folder) + L"\\" + entry->libraryName);
+    entry->libraryName = resolved.back().c_str();
+  }
+}
+
+// Failure messages name a library by its file name, whatever folder the table gives.
+CWString DisplayName(const CWString& library) {
+  const wchar_t* slash = wcsrchr(library.GetText(), L'\\');
+  return slash ? CWString(slash + 1) : library;
 }
 
 // The module that holds this code: the executable when the runtime is linked into it.
@@ -66,7 +102,7 @@ FARPROC ResolveFunction(HMODULE module, const char* name) {
 
 [[noreturn]] void ThrowLibraryNotLoaded(const CWString& library) {
   CWString message;
-  message.Format(L"载入运行时所需要的外部动态链接库文件\"%s\"失败!", library.GetText());
+  message.Format(L"载入运行时所需要的外部动态链接库文件\"%s\"失败!", DisplayName(library).GetText());
   throw CVolException(message);
 }
 
@@ -74,7 +110,8 @@ FARPROC ResolveFunction(HMODULE module, const char* name) {
   CWString functionName;
   functionName.AddUtf8(function);
   CWString message;
-  message.Format(L"在外部动态链接库\"%s\"中未找到所需要的输出函数\"%s\"!", library.GetText(), functionName.GetText());
+  message.Format(L"在外部动态链接库\"%s\"中未找到所需要的输出函数\"%s\"!", DisplayName(library).GetText(),
+                 functionName.GetText());
   throw CVolException(message);
 }
 
@@ -85,6 +122,7 @@ ExternalFunctionEntry* ProgramBindingTable() {
 }
 
 bool BindExternalFunctions() {
+  NameProgramLibrariesInSystemFolder();
   return BindExternalFunctions(g_programTable);
 }
 
@@ -99,7 +137,10 @@ bool BindExternalFunctions(ExternalFunctionEntry* table) {
     if (entry->libraryName[0] != 0) {
       const CWString name(entry->libraryName);
       currentModule = LoadLibraryForBinding(name, programDirectory);
-      if (currentModule) ModuleList().AppendBytes(&currentModule, sizeof currentModule);
+      if (currentModule) {
+        Modules().owners.emplace_back(currentModule);
+        Modules().handles.AppendBytes(&currentModule, sizeof currentModule);
+      }
       currentLibrary = name;
     }
     if (!currentModule) ThrowLibraryNotLoaded(currentLibrary);
@@ -110,16 +151,11 @@ bool BindExternalFunctions(ExternalFunctionEntry* table) {
 }
 
 void FreeExternalModules() {
-  CVolMem& modules = ModuleList();
-  const int64_t count = modules.GetSize() / static_cast<int64_t>(sizeof(HMODULE));
-  for (int64_t i = 0; i < count; ++i) {
-    HMODULE module = nullptr;
-    std::memcpy(&module, modules.Bytes() + i * sizeof(HMODULE), sizeof module);
-    FreeLibrary(module);
-  }
-  modules.Clear();
+  LoadedModules& modules = Modules();
+  modules.handles.Clear();
+  modules.owners.clear();
 }
 
 const CVolMem& LoadedExternalModules() {
-  return ModuleList();
+  return Modules().handles;
 }

@@ -13,6 +13,9 @@ class Lock {
 
   void Acquire() { AcquireSRWLockExclusive(&m_lock); }
   void Release() { ReleaseSRWLockExclusive(&m_lock); }
+  // Called with the lock held: releases it while sleeping on `condition` and holds it again on return.
+  // Wake-ups may be spurious, so callers wait in a loop over their own condition.
+  void Wait(CONDITION_VARIABLE& condition) { SleepConditionVariableSRW(&condition, &m_lock, INFINITE, 0); }
 
  private:
   SRWLOCK m_lock = SRWLOCK_INIT;

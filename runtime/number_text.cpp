@@ -57,21 +57,23 @@ int64_t TextToInt64(const wchar_t* p) {
   while (*p && *p <= 0x20) ++p;
   bool negative = false;
   if (*p == L'+' || *p == L'-') negative = *p++ == L'-';
-  int64_t value = 0;
+  // The magnitude is gathered unsigned, so the most negative value (one above INT64_MAX) fits too.
+  const uint64_t limit = negative ? uint64_t{INT64_MAX} + 1 : uint64_t{INT64_MAX};
+  uint64_t magnitude = 0;
   for (; *p >= L'0' && *p <= L'9'; ++p) {
-    const int digit = *p - L'0';
-    if (value > 922337203685477580LL || (value == 922337203685477580LL && digit > 5)) {
-      return negative ? INT64_MIN : INT64_MAX;
-    }
-    value = value * 10 + digit;
+    const unsigned digit = static_cast<unsigned>(*p - L'0');
+    if (magnitude > (limit - digit) / 10) return negative ? INT64_MIN : INT64_MAX;
+    magnitude = magnitude * 10 + digit;
   }
-  return negative ? -value : value;
+  if (!negative) return static_cast<int64_t>(magnitude);
+  return magnitude == limit ? INT64_MIN : -static_cast<int64_t>(magnitude);
 }
 
 double SnapToInteger(double x) {
   double integer = 0;
   const double fraction = std::modf(x, &integer);
-  if (std::fabs(fraction) >= 0.999999) return integer >= 0 ? integer + 1 : integer - 1;
+  // The integer part of a value in (-1, 0) is -0: the direction comes from the value itself.
+  if (std::fabs(fraction) >= 0.999999) return x >= 0 ? integer + 1 : integer - 1;
   return x;
 }
 

@@ -92,6 +92,22 @@ inline void ReleaseObject(CVolObject* object) {
   if (object) object->Release();
 }
 
+// The shared glue bodies of a class whose assignment is its C++ copy: Assign takes any object of the class
+// (or of `record`'s kind), and IsEqual compares through the class's operator==.
+template <typename Class>
+bool AssignByCopy(Class& self, const CVolObject& source, const CVolClassInfo* record = Class::ClassInfo()) {
+  if (!source.IsKindOf(record)) return false;
+  if (&source == &self) return true;
+  self.OnChange();
+  self = static_cast<const Class&>(source);
+  return true;
+}
+
+template <typename Class>
+bool IsEqualByValue(const Class& self, const CVolObject& other) {
+  return IsSameClass(Class::ClassInfo(), other.GetClassRecord()) && self == static_cast<const Class&>(other);
+}
+
 // The generated glue of one class: its record, identity, creation and kind-of chain.
 // Use inside the class body: VOL_CLASS_IDENTITY(CMyClass, CBase, "CMyClass").
 #define VOL_CLASS_IDENTITY(Class, Base, Name)                                                  \
@@ -111,18 +127,9 @@ inline void ReleaseObject(CVolObject* object) {
 #define VOL_VALUE_CLASS(Class, Base, Name)                                                      \
   VOL_CLASS_IDENTITY(Class, Base, Name)                                                        \
   CVolObject* Clone() const override { return new Class(*this); }                              \
-  bool Assign(const CVolObject& source) override {                                             \
-    if (!source.IsKindOf(ClassInfo())) return false;                                           \
-    if (&source == this) return true;                                                          \
-    OnChange();                                                                                \
-    *this = static_cast<const Class&>(source);                                                 \
-    return true;                                                                               \
-  }                                                                                            \
+  bool Assign(const CVolObject& source) override { return AssignByCopy(*this, source); }      \
   void Reset() override {                                                                      \
     OnChange();                                                                                \
     *this = Class();                                                                           \
   }                                                                                            \
-  bool IsEqual(const CVolObject& other) const override {                                       \
-    return IsSameClass(ClassInfo(), other.GetClassRecord()) &&                                   \
-           *this == static_cast<const Class&>(other);                                          \
-  }
+  bool IsEqual(const CVolObject& other) const override { return IsEqualByValue(*this, other); }

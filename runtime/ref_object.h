@@ -38,6 +38,23 @@ T* AddRefTo(T* object) {
   return object;
 }
 
+// Holds one counted reference the caller already took (may be null) and drops it when the scope ends.
+template <typename T>
+class RefHeld {
+ public:
+  explicit RefHeld(T* adopted) : m_object(adopted) {}
+  ~RefHeld() {
+    if (m_object) m_object->Release();
+  }
+  RefHeld(const RefHeld&) = delete;
+  RefHeld& operator=(const RefHeld&) = delete;
+
+  T* Get() const { return m_object; }
+
+ private:
+  T* m_object;
+};
+
 // One counted reference to a CRefObject target (may be null).
 class CVolRefObject : public CVolObject {
   VOL_CLASS_IDENTITY(CVolRefObject, CVolObject, "CVolRefObject")

@@ -1,9 +1,12 @@
-// A word-sized spin lock: 1 = free. Acquire decrements; the lock is held when the result is 0,
-// otherwise the thread spins until the word turns positive and tries again. Release stores 1.
+// A word-sized spin lock, kept for the block pool alone, where it is measurably cheaper than the program's
+// Lock (see runtime_bench). 1 = free. Acquire decrements; the lock is held when the result is 0, otherwise
+// the thread waits until the word turns positive and tries again: briefly spinning, then yielding its time
+// slice, so a holder that was preempted gets to run. Release stores 1.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
 
 class SpinLock {
  public:
@@ -13,12 +16,19 @@ class SpinLock {
 
   void Acquire() {
     while (m_word.fetch_sub(1, std::memory_order_acquire) - 1 != 0) {
-      while (m_word.load(std::memory_order_relaxed) <= 0) __builtin_ia32_pause();
+      for (int spins = 0; m_word.load(std::memory_order_relaxed) <= 0; ++spins) {
+        if (spins < kSpinsBeforeYield) {
+          __builtin_ia32_pause();
+        } else {
+          std::this_thread::yield();
+        }
+      }
     }
   }
   void Release() { m_word.store(1, std::memory_order_release); }
 
  private:
+  static constexpr int kSpinsBeforeYield = 64;
   std::atomic<int64_t> m_word{1};
 };
 

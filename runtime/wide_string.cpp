@@ -95,11 +95,7 @@ CWString& CWString::operator=(CWString&& other) noexcept {
 }
 
 bool CWString::Assign(const CVolObject& source) {
-  if (!source.IsKindOf(ClassInfo())) return false;
-  if (&source == this) return true;
-  OnChange();
-  *this = static_cast<const CWString&>(source);
-  return true;
+  return AssignByCopy(*this, source);
 }
 
 void CWString::Reset() {
@@ -109,7 +105,7 @@ void CWString::Reset() {
 }
 
 bool CWString::IsEqual(const CVolObject& other) const {
-  return IsSameClass(ClassInfo(), other.GetClassRecord()) && *this == static_cast<const CWString&>(other);
+  return IsEqualByValue(*this, other);
 }
 
 const wchar_t* CWString::GetText() const {

@@ -1,39 +1,13 @@
-// Scoped owners for GDI handles: an owned object (DeleteObject), a memory DC (DeleteDC), a window DC
-// (ReleaseDC) and a selection that puts the previous object back. Move-only; a null handle owns nothing.
+// Scoped GDI helpers: an owned object (ScopedGdiObject, the runtime's handle owner), a new memory DC
+// (DeleteDC), a window DC (ReleaseDC) and a selection that puts the previous object back. A null handle owns
+// nothing.
 #pragma once
 
 #include <windows.h>
 
 #include <utility>
 
-// An owned GDI object (bitmap, brush, pen, font, region) of type T.
-template <typename T>
-class ScopedGdiObject {
- public:
-  ScopedGdiObject() = default;
-  explicit ScopedGdiObject(T handle) : m_handle(handle) {}
-  ~ScopedGdiObject() { Reset(); }
-  ScopedGdiObject(ScopedGdiObject&& other) noexcept : m_handle(other.Take()) {}
-  ScopedGdiObject& operator=(ScopedGdiObject&& other) noexcept {
-    if (this != &other) Reset(other.Take());
-    return *this;
-  }
-  ScopedGdiObject(const ScopedGdiObject&) = delete;
-  ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
-
-  T Get() const { return m_handle; }
-  explicit operator bool() const { return m_handle != nullptr; }
-  // Deletes the object held and holds `handle` instead.
-  void Reset(T handle = nullptr) {
-    if (m_handle && m_handle != handle) DeleteObject(m_handle);
-    m_handle = handle;
-  }
-  // Gives the handle away without deleting it.
-  T Take() { return std::exchange(m_handle, nullptr); }
-
- private:
-  T m_handle = nullptr;
-};
+#include "runtime/scoped_handle.h"
 
 // A memory DC compatible with `reference` (null: the screen), deleted with the object.
 class ScopedMemoryDc {

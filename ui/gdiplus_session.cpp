@@ -4,24 +4,18 @@
 
 #include <gdiplus.h>
 
+#include "runtime/lock.h"
+
 namespace {
 
-// Static initialisation of an SRW lock needs no constructor, so decoding from static initialisers is safe.
-SRWLOCK g_gdiplusLock = SRWLOCK_INIT;
+// The lock needs no constructor call, so decoding from static initialisers is safe.
+Lock g_gdiplusLock;
 ULONG_PTR g_gdiplusToken = 0;
-
-class ExclusiveLock {
- public:
-  ExclusiveLock() { AcquireSRWLockExclusive(&g_gdiplusLock); }
-  ~ExclusiveLock() { ReleaseSRWLockExclusive(&g_gdiplusLock); }
-  ExclusiveLock(const ExclusiveLock&) = delete;
-  ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-};
 
 }  // namespace
 
 bool EnsureGdiplusStarted() {
-  ExclusiveLock lock;
+  LockGuard guard(g_gdiplusLock);
   if (g_gdiplusToken != 0) return true;
   // Version 1, no debug callback; GDI+ runs its own background thread and loads its own codecs.
   Gdiplus::GdiplusStartupInput input;
@@ -32,13 +26,13 @@ bool EnsureGdiplusStarted() {
 }
 
 void ShutdownGdiplus() {
-  ExclusiveLock lock;
+  LockGuard guard(g_gdiplusLock);
   if (g_gdiplusToken == 0) return;
   Gdiplus::GdiplusShutdown(g_gdiplusToken);
   g_gdiplusToken = 0;
 }
 
 bool IsGdiplusStarted() {
-  ExclusiveLock lock;
+  LockGuard guard(g_gdiplusLock);
   return g_gdiplusToken != 0;
 }

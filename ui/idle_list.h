@@ -10,14 +10,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "runtime/lock.h"
 #include "runtime/ref_object.h"
 
 class CIdleEntry : public CRefObject {
  public:
   enum class State { kRunning, kFinished };
 
-  CIdleEntry();
-  ~CIdleEntry() override;
+  CIdleEntry() = default;
 
   // Marks the entry finished at `tick` (GetTickCount).
   void Finish(DWORD tick = GetTickCount());
@@ -25,7 +25,7 @@ class CIdleEntry : public CRefObject {
   bool HasExpired(DWORD now, DWORD expiryMs);
 
  private:
-  CRITICAL_SECTION m_lock;
+  Lock m_lock;
   State m_state = State::kRunning;
   DWORD m_finishedAt = 0;
 };
@@ -38,7 +38,7 @@ class IdleList {
   // The process's list.
   static IdleList& Instance();
 
-  IdleList();
+  IdleList() = default;
   ~IdleList();
   IdleList(const IdleList&) = delete;
   IdleList& operator=(const IdleList&) = delete;
@@ -52,7 +52,7 @@ class IdleList {
   size_t Count();
 
  private:
-  CRITICAL_SECTION m_lock;
+  Lock m_lock;
   std::vector<CIdleEntry*> m_entries;
   DWORD m_lastPass = 0;
   bool m_passedOnce = false;

@@ -278,17 +278,12 @@ bool CVolPicture::MakeDib(int width, int height, int bitsPerPixel) {
   info.header.biBitCount = static_cast<WORD>(bitsPerPixel);
   info.header.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap || !bits) {
-    if (bitmap) DeleteObject(bitmap);
-    return false;
-  }
+  ScopedGdiObject<HBITMAP> bitmap(
+      CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || !bits) return false;
   DIBSECTION section{};
-  if (GetObjectW(bitmap, sizeof(section), &section) != sizeof(section)) {
-    DeleteObject(bitmap);
-    return false;
-  }
-  m_bitmap = bitmap;
+  if (GetObjectW(bitmap.Get(), sizeof(section), &section) != sizeof(section)) return false;
+  m_bitmap = std::move(bitmap);
   m_width = width;
   m_height = height;
   m_bitsPerPixel = bitsPerPixel;
@@ -322,8 +317,7 @@ bool CVolPicture::LoadPictureFromResource(int resourceId, HMODULE module) {
 }
 
 void CVolPicture::Clear() {
-  if (m_bitmap) DeleteObject(m_bitmap);
-  m_bitmap = nullptr;
+  m_bitmap.Reset();
   m_width = m_height = m_bitsPerPixel = 0;
   m_firstRow = nullptr;
   m_stride = 0;
@@ -333,7 +327,7 @@ bool CVolPicture::ReadColorTable(RGBQUAD* entries, UINT first, UINT count, UINT*
   if (copied) *copied = 0;
   if (!m_bitmap || m_bitsPerPixel > 8) return false;
   ScopedMemoryDc dc(nullptr);
-  ScopedSelection selected(dc.Get(), m_bitmap);
+  ScopedSelection selected(dc.Get(), m_bitmap.Get());
   if (!selected.IsSelected()) return false;
   UINT n = GetDIBColorTable(dc.Get(), first, count, entries);
   if (copied) *copied = n;
@@ -355,7 +349,7 @@ bool CVolPicture::CopyFrom(const CVolPicture& other) {
   if (m_bitsPerPixel <= 8) {
     RGBQUAD table[kMaxColorTable];
     UINT count = 0;
-    if (!other.ReadColorTable(table, 0, kMaxColorTable, &count) || !WriteColorTable(m_bitmap, table, count)) {
+    if (!other.ReadColorTable(table, 0, kMaxColorTable, &count) || !WriteColorTable(m_bitmap.Get(), table, count)) {
       Clear();
       return false;
     }

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "runtime/object.h"
+#include "runtime/scoped_handle.h"
 
 class CVolPicture : public CVolObject {
   VOL_VALUE_CLASS(CVolPicture, CVolObject, "CVolPicture")
@@ -47,8 +48,8 @@ class CVolPicture : public CVolObject {
   // Deletes the DIB section.
   void Clear();
 
-  bool IsValid() const { return m_bitmap != nullptr; }
-  HBITMAP Bitmap() const { return m_bitmap; }
+  bool IsValid() const { return m_bitmap.IsValid(); }
+  HBITMAP Bitmap() const { return m_bitmap.Get(); }
   int Width() const { return m_width; }
   int Height() const { return m_height; }
   int BitsPerPixel() const { return m_bitsPerPixel; }
@@ -60,7 +61,7 @@ class CVolPicture : public CVolObject {
   // Row `y` counted from the top; y must be inside the picture.
   uint8_t* Row(int y) const { return m_firstRow + m_stride * y; }
   // True for a 32-bit DIB, whose pixels are premultiplied BGRA and are drawn with per-pixel alpha.
-  bool HasAlphaPixels() const { return m_bitmap != nullptr && m_bitsPerPixel == 32; }
+  bool HasAlphaPixels() const { return m_bitmap.IsValid() && m_bitsPerPixel == 32; }
 
   // The colour table of an indexed picture (up to 256 entries); false for other depths.
   bool ReadColorTable(RGBQUAD* entries, UINT first, UINT count, UINT* copied) const;
@@ -69,7 +70,7 @@ class CVolPicture : public CVolObject {
   void Swap(CVolPicture& other) noexcept;
   bool CopyFrom(const CVolPicture& other);
 
-  HBITMAP m_bitmap = nullptr;
+  ScopedGdiObject<HBITMAP> m_bitmap;
   int m_width = 0;
   int m_height = 0;
   int m_bitsPerPixel = 0;

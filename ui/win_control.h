@@ -25,7 +25,7 @@
 #include "runtime/value_structures.h"
 #include "runtime/wide_string.h"
 #include "ui/create_params.h"
-#include "ui/event_binding.h"
+#include "runtime/event_binding.h"
 #include "ui/event_listeners.h"
 #include "ui/native_window.h"
 #include "ui/wnd_object.h"

@@ -2,16 +2,12 @@
 
 #include <cstdio>
 
+#include "runtime/system_error_text.h"
+
 namespace sevenzip {
 
 std::string SystemErrorText(DWORD code) {
-  char* buffer = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), reinterpret_cast<char*>(&buffer), 0, nullptr);
-  std::string text;
-  if (length && buffer) text.assign(buffer, length);
-  if (buffer) LocalFree(buffer);
+  std::string text = Utf8FromWide(::SystemErrorText(code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)));
   while (!text.empty() &&
          (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
     text.pop_back();

@@ -1,7 +1,7 @@
 #include "data/sevenzip/codec_library.h"
 
 #include <cstring>
-#include <memory>
+#include <utility>
 
 #include "data/sevenzip/archive_error.h"
 
@@ -11,11 +11,6 @@ const ArchiveFormat kZipFormat = {
     "zip", {0x23170F69, 0x40C1, 0x278A, {0x10, 0x00, 0x00, 0x01, 0x10, 0x01, 0x00, 0x00}}};
 
 namespace {
-
-struct ModuleOwner {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using OwnedModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleOwner>;
 
 template <typename Function>
 Function Export(HMODULE module, const char* name) {
@@ -48,7 +43,7 @@ CodecLibrary::CodecLibrary(const std::wstring& fileName) {
   // A bare name is looked for beside the executable and among the system's libraries only: the current
   // folder and PATH are no places to load code from in an installer running as administrator.
   const bool bareName = fileName.find_first_of(L"\\/:") == std::wstring::npos;
-  OwnedModule module(bareName
+  ScopedModule module(bareName
                          ? LoadLibraryExW(fileName.c_str(), nullptr,
                                           LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32)
                          : LoadLibraryW(fileName.c_str()));
@@ -56,19 +51,15 @@ CodecLibrary::CodecLibrary(const std::wstring& fileName) {
     throw ArchiveError("Cannot load the codec library " + Quoted(fileName) + ": " +
                        SystemErrorText(GetLastError()));
   }
-  m_createObject = Export<CreateObjectFunction>(module.get(), "CreateObject");
-  m_setLargePageMode = Export<SetLargePageModeFunction>(module.get(), "SetLargePageMode");
-  auto getCount = Export<GetNumberOfFormatsFunction>(module.get(), "GetNumberOfFormats");
-  auto getProperty = Export<GetHandlerProperty2Function>(module.get(), "GetHandlerProperty2");
+  m_createObject = Export<CreateObjectFunction>(module.Get(), "CreateObject");
+  m_setLargePageMode = Export<SetLargePageModeFunction>(module.Get(), "SetLargePageMode");
+  auto getCount = Export<GetNumberOfFormatsFunction>(module.Get(), "GetNumberOfFormats");
+  auto getProperty = Export<GetHandlerProperty2Function>(module.Get(), "GetHandlerProperty2");
   if (!m_createObject || !m_setLargePageMode || !getCount || !getProperty) {
     throw ArchiveError(Quoted(fileName) + " is not the 7-Zip codec library (its functions are missing)");
   }
   m_formatClasses = ReadFormatClasses(getCount, getProperty);
-  m_module = module.release();
-}
-
-CodecLibrary::~CodecLibrary() {
-  FreeLibrary(m_module);
+  m_module = std::move(module);
 }
 
 void CodecLibrary::SetLargePageMode() const {

@@ -8,6 +8,7 @@
 
 #include "data/sevenzip/com_object.h"
 #include "data/sevenzip/interfaces.h"
+#include "runtime/scoped_handle.h"
 
 namespace sevenzip {
 
@@ -25,7 +26,6 @@ class CodecLibrary {
   // and reads its format table. Throws ArchiveError when the file cannot be loaded or is not the codec
   // library.
   explicit CodecLibrary(const std::wstring& fileName);
-  ~CodecLibrary();
   CodecLibrary(const CodecLibrary&) = delete;
   CodecLibrary& operator=(const CodecLibrary&) = delete;
 
@@ -37,7 +37,7 @@ class CodecLibrary {
   ComPtr<IInArchive> CreateInArchive(const ArchiveFormat& format) const;
 
  private:
-  HMODULE m_module = nullptr;
+  ScopedModule m_module;
   CreateObjectFunction m_createObject = nullptr;
   SetLargePageModeFunction m_setLargePageMode = nullptr;
   std::vector<GUID> m_formatClasses;

@@ -45,13 +45,9 @@ ComPtr<FileInStream> FileInStream::Open(const std::wstring& path, DWORD& error) 
   return ComPtr<FileInStream>::Adopt(new FileInStream(file));
 }
 
-FileInStream::~FileInStream() {
-  CloseHandle(m_file);
-}
-
 HRESULT FileInStream::Read(void* data, uint32_t size, uint32_t* processed) {
   DWORD read = 0;
-  const BOOL ok = ReadFile(m_file, data, size, &read, nullptr);
+  const BOOL ok = ReadFile(m_file.Get(), data, size, &read, nullptr);
   if (processed) *processed = read;
   return ok ? S_OK : HRESULT_FROM_WIN32(GetLastError());
 }
@@ -59,14 +55,14 @@ HRESULT FileInStream::Read(void* data, uint32_t size, uint32_t* processed) {
 HRESULT FileInStream::Seek(int64_t offset, uint32_t origin, uint64_t* newPosition) {
   LARGE_INTEGER distance, position;
   distance.QuadPart = offset;
-  if (!SetFilePointerEx(m_file, distance, &position, origin)) return HRESULT_FROM_WIN32(GetLastError());
+  if (!SetFilePointerEx(m_file.Get(), distance, &position, origin)) return HRESULT_FROM_WIN32(GetLastError());
   if (newPosition) *newPosition = static_cast<uint64_t>(position.QuadPart);
   return S_OK;
 }
 
 HRESULT FileInStream::GetSize(uint64_t* size) {
   LARGE_INTEGER value;
-  if (!GetFileSizeEx(m_file, &value)) return HRESULT_FROM_WIN32(GetLastError());
+  if (!GetFileSizeEx(m_file.Get(), &value)) return HRESULT_FROM_WIN32(GetLastError());
   *size = static_cast<uint64_t>(value.QuadPart);
   return S_OK;
 }
@@ -126,21 +122,12 @@ ComPtr<FileOutStream> FileOutStream::Create(const std::wstring& path, DWORD& err
   return nullptr;
 }
 
-FileOutStream::~FileOutStream() {
-  CloseFile();
-}
-
-void FileOutStream::CloseFile() {
-  if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-  m_file = INVALID_HANDLE_VALUE;
-}
-
 HRESULT FileOutStream::Write(const void* data, uint32_t size, uint32_t* processed) {
   if (processed) *processed = 0;
-  if (m_file == INVALID_HANDLE_VALUE) return E_UNEXPECTED;
+  if (!m_file) return E_UNEXPECTED;
   DWORD written = 0;
   DWORD error = 0;
-  if (!WriteFile(m_file, data, size, &written, nullptr)) {
+  if (!WriteFile(m_file.Get(), data, size, &written, nullptr)) {
     error = GetLastError();
   } else if (written != size) {
     error = ERROR_DISK_FULL;
@@ -152,10 +139,10 @@ HRESULT FileOutStream::Write(const void* data, uint32_t size, uint32_t* processe
 }
 
 DWORD FileOutStream::Finish(const FILETIME* modified, DWORD attributes) {
-  if (m_file == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
-  if (modified) SetFileTime(m_file, nullptr, nullptr, modified);
-  const BOOL closed = CloseHandle(m_file);
-  m_file = INVALID_HANDLE_VALUE;
+  if (!m_file) return ERROR_INVALID_HANDLE;
+  if (modified) SetFileTime(m_file.Get(), nullptr, nullptr, modified);
+  // Closed here rather than by the owner: a failed close is a failed write.
+  const BOOL closed = CloseHandle(m_file.Take());
   if (!closed) return GetLastError();
   // Only the attributes an installed file may carry; "normal" needs no call.
   attributes &= FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -164,7 +151,7 @@ DWORD FileOutStream::Finish(const FILETIME* modified, DWORD attributes) {
 }
 
 void FileOutStream::Discard() {
-  CloseFile();
+  m_file.Reset();
   DeleteFileW(m_path.c_str());
 }
 

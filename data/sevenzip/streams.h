@@ -9,6 +9,7 @@
 
 #include "data/sevenzip/com_object.h"
 #include "data/sevenzip/interfaces.h"
+#include "runtime/scoped_handle.h"
 
 namespace sevenzip {
 
@@ -17,7 +18,6 @@ class FileInStream : public ComObject<IInStream, IStreamGetSize> {
  public:
   // Null with `error` set when the file cannot be opened.
   static ComPtr<FileInStream> Open(const std::wstring& path, DWORD& error);
-  ~FileInStream() override;
 
   HRESULT STDMETHODCALLTYPE Read(void* data, uint32_t size, uint32_t* processed) override;
   HRESULT STDMETHODCALLTYPE Seek(int64_t offset, uint32_t origin, uint64_t* newPosition) override;
@@ -26,7 +26,7 @@ class FileInStream : public ComObject<IInStream, IStreamGetSize> {
  private:
   explicit FileInStream(HANDLE file) : m_file(file) {}
 
-  HANDLE m_file;
+  ScopedHandle m_file;
 };
 
 // Reads a block of memory the caller keeps alive and unchanged while the stream exists.
@@ -49,7 +49,6 @@ class FileOutStream : public ComObject<ISequentialOutStream> {
  public:
   // Creates `path`, replacing an existing file (also a read-only one). Null with `error` set on failure.
   static ComPtr<FileOutStream> Create(const std::wstring& path, DWORD& error);
-  ~FileOutStream() override;
 
   HRESULT STDMETHODCALLTYPE Write(const void* data, uint32_t size, uint32_t* processed) override;
 
@@ -63,9 +62,8 @@ class FileOutStream : public ComObject<ISequentialOutStream> {
 
  private:
   FileOutStream(HANDLE file, std::wstring path) : m_file(file), m_path(std::move(path)) {}
-  void CloseFile();
 
-  HANDLE m_file;
+  ScopedHandle m_file;
   std::wstring m_path;
   DWORD m_writeError = 0;
 };

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/exit_codes.h"
-#include "data/paths.h"
+#include "runtime/paths.h"
 #include "support/desktop_automation.h"
 #include "support/test_environment.h"
 #include "support/unix_process.h"

@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "data/archive_codec_library.h"
+#include "resources/resource_ids.h"
 #include "support/file_tree.h"
 #include "support/test_environment.h"
 #include "support/unix_process.h"
-#include "ui/event_binding.h"
+#include "runtime/event_binding.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ class ArchiveFixtures : public ::testing::Environment {
         std::wstring::npos)
         << reader.lastErrorText().GetText();
 
-    ASSERT_TRUE(writeCodecLibraryFile(libraryPath));
+    ASSERT_TRUE(writeCodecLibraryFile(libraryPath, IDR_CODEC_LIBRARY));
     ASSERT_NE(codecLibrary(), nullptr);
   }
   void TearDown() override { s_folder.reset(); }
@@ -217,6 +218,18 @@ TEST(ExtractArchive, FailuresGiveZeroAndAnEnglishCause) {
   }
 }
 
+// The cause names the file in full, also with characters no ANSI code page holds (Korean and an emoji
+// beside Chinese under the Chinese code page).
+TEST(ExtractArchive, ACauseKeepsEveryCharacterOfTheFileName) {
+  ScratchDirectory work;
+  ScratchDirectory destination;
+  const std::wstring missing = work / L"\uD55C\uAD6D \U0001F600 \u5B89\u88C5.zip";
+  ArchiveReader reader;
+  CWString error;
+  EXPECT_EQ(reader.extractArchive(Text(missing), CVolMem(), CWString(), error, Text(destination.Path())), 0);
+  EXPECT_TRUE(Contains(error, L"Cannot open the archive \"" + missing + L"\": ")) << error.GetText();
+}
+
 TEST(ExtractArchive, TheRightPasswordOpensAnEncryptedArchive) {
   for (const wchar_t* name : {L"encrypted_aes.zip", L"encrypted_zipcrypto.zip"}) {
     ScratchDirectory destination;
@@ -364,14 +377,15 @@ TEST(ExtractArchive, DotDotThatStaysInsideIsResolved) {
 TEST(WriteCodecLibraryFile, WritesTheEmbeddedLibraryOverAnExistingFile) {
   const std::wstring target = ExecutableDirectory() + L"\\codec_library_copy.dll";
   ASSERT_TRUE(WriteWholeFile(target, "an older file"));
-  EXPECT_TRUE(writeCodecLibraryFile(Text(target)));
+  EXPECT_TRUE(writeCodecLibraryFile(Text(target), IDR_CODEC_LIBRARY));
   const std::string written = ReadWholeFile(target);
   EXPECT_GT(written.size(), 1000000u);
   EXPECT_TRUE(written == ReadWholeFile(SourcePath(L".deps/7zip/7z.dll")));
   DeleteFileW(target.c_str());
 
-  EXPECT_FALSE(writeCodecLibraryFile(CWString()));
-  EXPECT_FALSE(writeCodecLibraryFile(Text(ExecutableDirectory() + L"\\no_such_folder\\7z.dll")));
+  EXPECT_FALSE(writeCodecLibraryFile(CWString(), IDR_CODEC_LIBRARY));
+  EXPECT_FALSE(
+      writeCodecLibraryFile(Text(ExecutableDirectory() + L"\\no_such_folder\\7z.dll"), IDR_CODEC_LIBRARY));
 }
 
 }  // namespace

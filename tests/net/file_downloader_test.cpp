@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "data/paths.h"
+#include "runtime/paths.h"
 #include "net/worker_thread.h"
 #include "support/local_server.h"
 #include "support/serial_round_trip.h"

@@ -61,6 +61,26 @@ TEST(ParseUrl, SplitsHttpAndHttpsUrls) {
   }
 }
 
+// The path ends at the first "?" or "#" whichever URL cracker the platform has.
+TEST(ParseUrl, FragmentBelongsToTheExtraInformation) {
+  const struct {
+    const wchar_t* url;
+    const wchar_t* urlPath;
+    const wchar_t* extraInfo;
+  } cases[] = {
+      {L"http://h/p#frag", L"/p", L"#frag"},
+      {L"http://h/p?q=1#f", L"/p", L"?q=1#f"},
+      {L"http://h/a#b?c", L"/a", L"#b?c"},
+      {L"http://h/#", L"/", L"#"},
+  };
+  for (const auto& c : cases) {
+    UrlComponents parts = Garbage();
+    ASSERT_TRUE(ParseUrl(CWString(c.url), parts, 0)) << std::wstring(c.url).c_str();
+    EXPECT_STREQ(parts.urlPath.GetText(), c.urlPath);
+    EXPECT_STREQ(parts.extraInfo.GetText(), c.extraInfo);
+  }
+}
+
 TEST(ParseUrl, FailureLeavesEveryFieldEmpty) {
   const std::wstring longHost = L"http://" + std::wstring(300, L'h') + L"/x";
   const struct {

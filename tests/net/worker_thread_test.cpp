@@ -135,6 +135,40 @@ TEST(WorkerThread, ClosesTheHandleOfAnEarlierThreadAndTheLastOneOnDestruction) {
   EXPECT_FALSE(IsOpenHandle(last));
 }
 
+// A copy holds a handle of its own: the original's next start (which closes the original's handle) and the
+// original's end leave it usable. A handle value read from a stream is not adopted.
+TEST(WorkerThread, CopiesOwnTheirHandleAndLoadingAdoptsNone) {
+  Jobs jobs;
+  HANDLE copied = nullptr;
+  WorkerThread copy;
+  {
+    WorkerThread worker;
+    worker.BindRun(&Jobs::Record, jobs.events.Holder());
+    ASSERT_TRUE(worker.Start(5));
+    ASSERT_TRUE(jobs.WaitForCalls(1));
+    copy = worker;
+    WorkerThread constructed(worker);
+    copied = copy.ThreadHandle();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_NE(copied, worker.ThreadHandle());
+    EXPECT_NE(constructed.ThreadHandle(), worker.ThreadHandle());
+    EXPECT_EQ(GetThreadId(copied), GetThreadId(worker.ThreadHandle()));
+
+    ASSERT_TRUE(worker.Start(6));
+    ASSERT_TRUE(jobs.WaitForCalls(2));
+    EXPECT_TRUE(IsOpenHandle(copied));
+    ExitCodeOf(worker.ThreadHandle());
+  }
+  EXPECT_TRUE(IsOpenHandle(copied));
+  EXPECT_EQ(ExitCodeOf(copied), 45u);
+
+  const WorkerThread loaded = SavedAndLoaded(copy);
+  EXPECT_EQ(loaded.ThreadHandle(), nullptr);
+  EXPECT_EQ(loaded.ThreadId(), copy.ThreadId());
+  EXPECT_EQ(loaded.Parameter(), 5u);
+  EXPECT_TRUE(IsOpenHandle(copied));
+}
+
 TEST(WorkerThread, CopiesCompareAndSerialiseTheThreeFieldsButNotTheBinding) {
   Jobs jobs;
   WorkerThread worker;

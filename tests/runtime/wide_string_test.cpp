@@ -221,6 +221,28 @@ TEST(NumberText, RoundingAndSnapping) {
   EXPECT_DOUBLE_EQ(SnapToInteger(2.5), 2.5);
 }
 
+// Values just inside the range are read exactly; only values outside it saturate.
+TEST(NumberText, TextToInt64SaturatesOnlyOutsideTheRange) {
+  struct Case {
+    const wchar_t* text;
+    int64_t value;
+  } cases[] = {
+      {L"9223372036854775806", INT64_MAX - 1},
+      {L"-9223372036854775806", INT64_MIN + 2},
+      {L"-9223372036854775807", INT64_MIN + 1},
+      {L"9223372036854775808", INT64_MAX},
+      {L"-9223372036854775809", INT64_MIN},
+      {L"922337203685477580", 922337203685477580LL},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TextToInt64(c.text), c.value) << c.text;
+}
+
+TEST(NumberText, SnappingBetweenMinusOneAndZeroGoesToMinusOne) {
+  EXPECT_DOUBLE_EQ(SnapToInteger(-0.9999995), -1.0);
+  EXPECT_DOUBLE_EQ(SnapToInteger(0.9999995), 1.0);
+  EXPECT_DOUBLE_EQ(SnapToInteger(-0.5), -0.5);
+}
+
 TEST(TextUtilities, FindForwardBackwardAndIgnoringCase) {
   const wchar_t* text = L"abcABCabc";
   EXPECT_EQ(FindText(text, -1, L"abc", 3, false, false), text);

@@ -13,6 +13,7 @@
 #include "data/archive_reader.h"
 #include "data/file_hasher.h"
 #include "data/json_object.h"
+#include "resources/resource_ids.h"
 #include "runtime/external_binding.h"
 #include "support/file_tree.h"
 #include "support/test_environment.h"
@@ -42,7 +43,7 @@ class DemoRelease : public ::testing::Environment {
         "/pictures/slide-1.png' --install-image '" + input + "/pictures/slide-2.png' '" + input +
         "/pictures/slide-3.png' > '" + UnixPathFromWindows(*s_scratch / L"publish.log") + "' 2>&1";
     ASSERT_EQ(RunUnixCommand(command, 300000), 0) << command << "\n" << ReadWholeFile(*s_scratch / L"publish.log");
-    ASSERT_TRUE(writeCodecLibraryFile(CWString((ExecutableDirectory() + L"\\7z.dll").c_str())));
+    ASSERT_TRUE(writeCodecLibraryFile(CWString((ExecutableDirectory() + L"\\7z.dll").c_str()), IDR_CODEC_LIBRARY));
     // The hasher's CNG functions are bound at start-up, as the installer does.
     ASSERT_TRUE(BindExternalFunctions());
   }

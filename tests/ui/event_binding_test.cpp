@@ -1,4 +1,4 @@
-#include "ui/event_binding.h"
+#include "runtime/event_binding.h"
 
 #include <gtest/gtest.h>
 

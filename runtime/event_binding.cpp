@@ -1,4 +1,4 @@
-#include "ui/event_binding.h"
+#include "runtime/event_binding.h"
 
 namespace {
 
@@ -22,17 +22,12 @@ const CVolClassInfo* CVolEventObjectPointer::ClassInfo() {
   return &info;
 }
 
-CVolEventObjectPointer::CVolEventObjectPointer(CVolObject* target) : m_target(target) {
-  InitializeCriticalSection(&m_stateLock);
-  InitializeConditionVariable(&m_idle);
-}
+CVolEventObjectPointer::CVolEventObjectPointer(CVolObject* target) : m_target(target) {}
 
-CVolEventObjectPointer::~CVolEventObjectPointer() {
-  DeleteCriticalSection(&m_stateLock);
-}
+CVolEventObjectPointer::~CVolEventObjectPointer() = default;
 
 CVolObject* CVolEventObjectPointer::EnterHandler() {
-  EnterCriticalSection(&m_stateLock);
+  LockGuard guard(m_stateLock);
   CVolObject* target = m_detaching ? nullptr : m_target;
   if (target) {
     ++m_busy;
@@ -42,12 +37,11 @@ CVolObject* CVolEventObjectPointer::EnterHandler() {
       ++t_overflow;
     }
   }
-  LeaveCriticalSection(&m_stateLock);
   return target;
 }
 
 void CVolEventObjectPointer::LeaveHandler() {
-  EnterCriticalSection(&m_stateLock);
+  LockGuard guard(m_stateLock);
   if (t_overflow > 0) {
     --t_overflow;
   } else if (t_runningCount > 0) {
@@ -56,30 +50,24 @@ void CVolEventObjectPointer::LeaveHandler() {
   --m_busy;
   // A destroying thread may wait for the count to fall to the number of its own handler calls, not to 0.
   WakeAllConditionVariable(&m_idle);
-  LeaveCriticalSection(&m_stateLock);
 }
 
 void CVolEventObjectPointer::DetachTarget() {
-  EnterCriticalSection(&m_stateLock);
+  LockGuard guard(m_stateLock);
   m_detaching = true;
   const int own = RunningOnThisThread(this);
-  while (m_busy > own) SleepConditionVariableCS(&m_idle, &m_stateLock, INFINITE);
+  while (m_busy > own) m_stateLock.Wait(m_idle);
   m_target = nullptr;
-  LeaveCriticalSection(&m_stateLock);
 }
 
 CVolObject* CVolEventObjectPointer::Target() {
-  EnterCriticalSection(&m_stateLock);
-  CVolObject* target = m_target;
-  LeaveCriticalSection(&m_stateLock);
-  return target;
+  LockGuard guard(m_stateLock);
+  return m_target;
 }
 
 int64_t CVolEventObjectPointer::BusyCount() {
-  EnterCriticalSection(&m_stateLock);
-  const int64_t busy = m_busy;
-  LeaveCriticalSection(&m_stateLock);
-  return busy;
+  LockGuard guard(m_stateLock);
+  return m_busy;
 }
 
 void EventReceiver::Detach() {
@@ -96,38 +84,43 @@ EventBinding::~EventBinding() {
 
 void EventBinding::Bind(GenericHandler handler, CVolEventObjectPointer* holder, int32_t extra) {
   CVolEventObjectPointer* old = nullptr;
-  m_lock.Acquire();
-  m_handler = handler;
-  m_extra = extra;
-  if (holder != m_holder) {
-    old = m_holder;
-    m_holder = AddRefTo(holder);
+  {
+    LockGuard guard(m_lock);
+    m_handler = handler;
+    m_extra = extra;
+    if (holder != m_holder) {
+      old = m_holder;
+      m_holder = AddRefTo(holder);
+    }
   }
-  m_lock.Release();
-  if (old) old->Release();
+  // Dropped outside the lock: the last reference destroys the holder.
+  RefHeld<CVolEventObjectPointer> dropped(old);
 }
 
 void EventBinding::Unbind() {
-  m_lock.Acquire();
-  CVolEventObjectPointer* old = m_holder;
-  m_holder = nullptr;
-  m_handler = nullptr;
-  m_extra = 0;
-  m_lock.Release();
-  if (old) old->Release();
+  CVolEventObjectPointer* old = nullptr;
+  {
+    LockGuard guard(m_lock);
+    old = m_holder;
+    m_holder = nullptr;
+    m_handler = nullptr;
+    m_extra = 0;
+  }
+  RefHeld<CVolEventObjectPointer> dropped(old);
 }
 
 bool EventBinding::IsBound() {
-  SpinLockGuard guard(m_lock);
+  LockGuard guard(m_lock);
   return m_holder != nullptr && m_handler != nullptr;
 }
 
 bool EventBinding::Snapshot(GenericHandler& handler, CVolEventObjectPointer*& holder, int32_t& extra) {
-  m_lock.Acquire();
-  handler = m_handler;
-  holder = AddRefTo(m_holder);
-  extra = m_extra;
-  m_lock.Release();
+  {
+    LockGuard guard(m_lock);
+    handler = m_handler;
+    holder = AddRefTo(m_holder);
+    extra = m_extra;
+  }
   if (!holder) return false;
   if (!handler) {
     holder->Release();

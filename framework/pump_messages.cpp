@@ -1,4 +1,4 @@
-#include "net/pump_messages.h"
+#include "framework/pump_messages.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // The folder browser as the user meets it: a real dialog, answered through its own messages.
-#include "data/folder_browser.h"
+#include "ui/folder_browser.h"
 
 #include <windows.h>
 #include <shlobj.h>

@@ -39,5 +39,6 @@ bool pathExists(const CWString& path);
 
 // LoadLibraryW with the library's own folder as the current directory for the duration of the load, so
 // libraries it needs from that folder are found. The previous current directory is restored. The
-// current directory is process-wide: no other thread may rely on it meanwhile. Null on failure.
+// current directory is process-wide: loads through this function on several threads take turns, but no
+// other code may rely on the current directory meanwhile. Null on failure.
 HMODULE LoadLibraryInOwnDirectory(const CWString& path);

@@ -6,7 +6,7 @@
 // outlive the receiver. Firing enters the holder (refused once the receiver is being destroyed), calls the
 // handler with (receiver, sender, extra value, event arguments...) and leaves it; destroying the receiver
 // waits until handler calls in progress on other threads have returned, then clears the target, so no
-// handler runs for a receiver that is gone. Bindings are guarded by spin locks, so a worker thread may rebind
+// handler runs for a receiver that is gone. Every binding has its own lock, so a worker thread may rebind
 // while another thread fires.
 #pragma once
 
@@ -17,7 +17,7 @@
 
 #include "runtime/object.h"
 #include "runtime/ref_object.h"
-#include "runtime/spin_lock.h"
+#include "runtime/lock.h"
 
 // The receiver holder of one receiving object.
 class CVolEventObjectPointer : public CRefObject {
@@ -44,10 +44,28 @@ class CVolEventObjectPointer : public CRefObject {
   int64_t BusyCount();
 
  private:
-  CRITICAL_SECTION m_stateLock;
-  CONDITION_VARIABLE m_idle;
+  Lock m_stateLock;
+  CONDITION_VARIABLE m_idle = CONDITION_VARIABLE_INIT;
   int64_t m_busy = 0;
   bool m_detaching = false;
+  CVolObject* m_target;
+};
+
+// One handler call: entered on construction, left when the scope ends (also when the handler throws).
+// Target() is null when the event must be dropped.
+class HandlerCall {
+ public:
+  explicit HandlerCall(CVolEventObjectPointer* holder) : m_holder(holder), m_target(holder->EnterHandler()) {}
+  ~HandlerCall() {
+    if (m_target) m_holder->LeaveHandler();
+  }
+  HandlerCall(const HandlerCall&) = delete;
+  HandlerCall& operator=(const HandlerCall&) = delete;
+
+  CVolObject* Target() const { return m_target; }
+
+ private:
+  CVolEventObjectPointer* m_holder;
   CVolObject* m_target;
 };
 
@@ -72,7 +90,7 @@ class EventReceiver {
   CVolEventObjectPointer* m_holder;
 };
 
-// One event's binding: handler stub, counted holder and extra value under a spin lock.
+// One event's binding: handler stub, counted holder and extra value under the binding's lock.
 class EventBinding {
  public:
   // Handlers are stored type-erased; Fire casts back to the signature the event defines.
@@ -102,21 +120,18 @@ class EventBinding {
     CVolEventObjectPointer* holder;
     int32_t extra;
     if (!Snapshot(handler, holder, extra)) return defaultResult;
-    Result result = defaultResult;
-    if (CVolObject* target = holder->EnterHandler()) {
-      using Typed = Result (*)(CVolObject*, CVolObject*, int32_t, Args...);
-      result = reinterpret_cast<Typed>(handler)(target, sender, extra, args...);
-      holder->LeaveHandler();
-    }
-    holder->Release();
-    return result;
+    const RefHeld<CVolEventObjectPointer> reference(holder);
+    const HandlerCall call(holder);
+    if (!call.Target()) return defaultResult;
+    using Typed = Result (*)(CVolObject*, CVolObject*, int32_t, Args...);
+    return reinterpret_cast<Typed>(handler)(call.Target(), sender, extra, args...);
   }
 
  private:
   // Reads the binding under its lock and takes a reference on the holder; false when unbound.
   bool Snapshot(GenericHandler& handler, CVolEventObjectPointer*& holder, int32_t& extra);
 
-  SpinLock m_lock;
+  Lock m_lock;
   GenericHandler m_handler = nullptr;
   CVolEventObjectPointer* m_holder = nullptr;
   int32_t m_extra = 0;

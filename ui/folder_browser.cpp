@@ -1,8 +1,8 @@
-#include "data/folder_browser.h"
+#include "ui/folder_browser.h"
 
 #include <shlobj.h>
 
-#include "data/shell_com.h"
+#include "runtime/com_ptr.h"
 
 CWString browseForFolder(const CWString& title, HWND owner) {
   ComApartment apartment;
@@ -18,10 +18,7 @@ CWString browseForFolder(const CWString& title, HWND owner) {
   CWString result;
   wchar_t path[MAX_PATH] = {};
   if (SHGetPathFromIDListW(chosen, path)) result = CWString(path);
-  IMalloc* allocator = nullptr;
-  if (SUCCEEDED(SHGetMalloc(&allocator))) {
-    ComPtr<IMalloc> owned(allocator);
-    owned->Free(chosen);
-  }
+  ComPtr<IMalloc> allocator;
+  if (SUCCEEDED(SHGetMalloc(allocator.Receive()))) allocator->Free(chosen);
   return result;
 }

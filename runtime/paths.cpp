@@ -1,9 +1,11 @@
-#include "data/paths.h"
+#include "runtime/paths.h"
 
 #include <shlobj.h>
 
 #include <string>
 #include <vector>
+
+#include "runtime/lock.h"
 
 namespace {
 
@@ -150,6 +152,9 @@ bool pathExists(const CWString& path) {
 
 HMODULE LoadLibraryInOwnDirectory(const CWString& path) {
   if (path.IsEmpty()) return nullptr;
+  // The current directory is process-wide: two loads on two threads must not change it under each other.
+  static Lock currentDirectoryLock;
+  LockGuard guard(currentDirectoryLock);
   const CWString directory = directoryOf(path);
   wchar_t previous[MAX_PATH] = {};
   const DWORD previousLength = directory.IsEmpty() ? 0 : GetCurrentDirectoryW(MAX_PATH, previous);

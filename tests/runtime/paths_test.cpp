@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
-#include "data/paths.h"
+#include "runtime/paths.h"
 #include "support/test_environment.h"
 
 namespace {
@@ -117,6 +119,35 @@ TEST(Paths, LoadLibraryInOwnDirectoryFindsItsNeighboursAndRestoresTheCurrentDire
 
   EXPECT_EQ(LoadLibraryInOwnDirectory(CWString()), nullptr);
   EXPECT_EQ(LoadLibraryInOwnDirectory(W(elsewhere / L"missing.dll")), nullptr);
+  SetCurrentDirectoryW(ExecutableDirectory().c_str());
+}
+
+// Loads on two threads take turns with the process-wide current directory: every load finds its
+// neighbour, and the directory the threads started with is the one left afterwards.
+TEST(Paths, LoadLibraryInOwnDirectoryOnTwoThreadsAtOnce) {
+  ScratchDirectory elsewhere;
+  ASSERT_TRUE(SetCurrentDirectoryW(elsewhere.Path().c_str()));
+  const CWString library =
+      W(ExecutableDirectory() + L"\\own-directory-libraries\\own_directory_dependent.dll");
+  std::atomic<int> failures{0};
+  auto loads = [&] {
+    for (int i = 0; i < 200; ++i) {
+      HMODULE module = LoadLibraryInOwnDirectory(library);
+      if (!module) {
+        ++failures;
+        continue;
+      }
+      FreeLibrary(module);
+    }
+  };
+  std::thread first(loads);
+  std::thread second(loads);
+  first.join();
+  second.join();
+  EXPECT_EQ(failures.load(), 0);
+  wchar_t current[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, current);
+  EXPECT_EQ(std::wstring(current), elsewhere.Path());
   SetCurrentDirectoryW(ExecutableDirectory().c_str());
 }
 
