@@ -331,6 +331,8 @@ class InstallRunTest : public testing::Test {
   void TearDown() override {
     RemoveTree(m_installDir);
     DeleteFileW(m_link.c_str());
+    // The pointer rests on the clicked button otherwise, and the next window of the session opens under it.
+    RunShellScript("xdotool mousemove 0 0");
   }
 
   std::wstring Installed(const std::wstring& name) const { return m_installDir + L"\\" + name; }
